@@ -1,0 +1,42 @@
+#pragma once
+
+#include "CharacterSet.h"
+#include "PlatformServices.h"
+
+#include <cstdint>
+#include <optional>
+#include <span>
+
+namespace morvane {
+
+// The characters a generated key may hold, named by the digits of its classes: 1 upper-case
+// letters, 2 digits, 3 lower-case letters; Wide is the single-byte set from 31 to 254.
+enum class ClassCode : std::uint8_t {
+  Upper = 1,
+  Digits = 2,
+  Lower = 3,
+  UpperDigits = 12,
+  UpperLower = 13,
+  DigitsLower = 23,
+  UpperDigitsLower = 123,
+  Wide = 66,
+};
+
+// Every class code, in the order of their numbers.
+std::span<const ClassCode> AllClassCodes();
+
+// The class code with this number, if there is one.
+std::optional<ClassCode> ClassCodeFromNumber(long long number);
+
+// Whether a key made for `class_code` may hold the character with `code`.
+bool AcceptsCode(ClassCode class_code, CharCode code);
+
+// Feeds the time of day into the random source; run once before each batch of keys.
+void RandomizeFromTimer(PlatformServices& services);
+
+// A key of `length` random characters from the class. Draws r in [0, 1) until length characters
+// are accepted; each draw names the code round(r x 1000). Throws std::invalid_argument for a class
+// code outside the enumeration, which no draw could ever satisfy.
+KeyText MakeKey(PlatformServices& services, std::uint8_t length, ClassCode class_code);
+
+}  // namespace morvane
