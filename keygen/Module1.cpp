@@ -66,7 +66,9 @@ constexpr std::array<AcceptanceTable, kClassTable.size()> kAcceptance = [] {
 
 }  // namespace
 
-std::span<const ClassCode> AllClassCodes() { return kAllClassCodes; }
+std::span<const ClassCode> AllClassCodes() {
+  return kAllClassCodes;
+}
 
 std::optional<ClassCode> ClassCodeFromNumber(long long number) {
   for (const ClassCode code : kAllClassCodes) {

@@ -61,7 +61,9 @@ CharCode CodeOfCharacter(char32_t character) {
   return kUnrepresentableCode;
 }
 
-char32_t CharacterFromCode(CharCode code) { return CharacterOf(code); }
+char32_t CharacterFromCode(CharCode code) {
+  return CharacterOf(code);
+}
 
 std::string_view Utf8OfCode(CharCode code) {
   const EncodedCharacter& encoded = kUtf8OfCode[code];
