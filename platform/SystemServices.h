@@ -27,9 +27,11 @@ class SystemServices : public PlatformServices {
  private:
   void Refill();
 
-  static constexpr std::size_t kBlockWords = 1024;
-  std::array<std::uint32_t, kBlockWords> block_{};
-  std::size_t next_word_ = kBlockWords;  // the block starts empty
+  // Each draw takes three bytes: the 24 bits that a float in [0, 1) can hold exactly.
+  static constexpr std::size_t kBytesPerDraw = 3;
+  static constexpr std::size_t kBlockBytes = 1024 * kBytesPerDraw;
+  std::array<unsigned char, kBlockBytes> block_{};
+  std::size_t next_byte_ = kBlockBytes;  // the block starts empty
   std::uint32_t seed_bits_ = 0;
 };
 
