@@ -1,0 +1,19 @@
+// Start-up: creates the main window and hands over to the event loop.
+#include "Form1.h"
+#include "QtPlatformServices.h"
+
+#include <QApplication>
+#include <QIcon>
+
+int main(int argc, char* argv[]) {
+  QApplication application(argc, argv);
+  QApplication::setApplicationVersion(QStringLiteral("1.00"));
+  // No display name: on X11 Qt would append it to every window title, message boxes included.
+  QGuiApplication::setDesktopFileName(QStringLiteral("morvane-generator"));
+  QApplication::setWindowIcon(QIcon(QStringLiteral(":/morvane-generator.png")));
+
+  morvane::QtPlatformServices services;
+  morvane::Form1 form(services);
+  form.show();
+  return QApplication::exec();
+}

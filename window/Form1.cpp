@@ -1,0 +1,187 @@
+#include "Form1.h"
+
+#include "ClosingAnimation.h"
+#include "Form1Rules.h"
+#include "QtPlatformServices.h"
+#include "QualityReport.h"
+
+#include <QCheckBox>
+#include <QCloseEvent>
+#include <QElapsedTimer>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QScrollBar>
+
+#include <exception>
+#include <stdexcept>
+
+namespace morvane {
+namespace {
+
+// Colour 7 of the classic 16-colour palette.
+const QColor kLightGrey(192, 192, 192);
+
+// The closing animation may take this long at most.
+constexpr qint64 kAnimationMilliseconds = 2000;
+
+// Runs one step of a handler that goes on with its next step when this one fails.
+template <typename Step>
+void TrapFailure(Step step) {
+  try {
+    step();
+  } catch (const std::exception&) {
+    // The step is abandoned; what it changed before failing stays.
+  }
+}
+
+void PaintGrey(QWidget* widget) {
+  QPalette palette = widget->palette();
+  palette.setColor(QPalette::Window, kLightGrey);
+  palette.setColor(QPalette::Button, kLightGrey);  // check boxes and buttons paint with it
+  widget->setPalette(palette);
+  widget->setAutoFillBackground(true);
+}
+
+std::uint8_t LengthOrFail(const QLineEdit* length_box) {
+  const std::optional<std::uint8_t> length = LengthFromText(length_box->text().toStdString());
+  if (!length) throw std::range_error("the length is not a number from 0 to 255");
+  return *length;
+}
+
+QString ToQString(const KeyText& key) {
+  return QString::fromStdString(key);
+}
+
+}  // namespace
+
+Form1::Form1(PlatformServices& services, QWidget* parent) : QWidget(parent), services_(services) {
+  setObjectName(QStringLiteral("Form1"));
+  CreateControls();
+  ConnectHandlers();
+  Form_Load();
+}
+
+void Form1::ConnectHandlers() {
+  // Signals that fire for changes from code too, never clicked or textEdited.
+  connect(check1_, &QCheckBox::toggled, this, &Form1::Check1_Click);
+  connect(check2_, &QCheckBox::toggled, this, &Form1::Check2_Click);
+  connect(check3_, &QCheckBox::toggled, this, &Form1::Check3_Click);
+  connect(check4_, &QCheckBox::toggled, this, &Form1::Check4_Click);
+  connect(vscroll1_, &QScrollBar::valueChanged, this, &Form1::VScroll1_Change);
+  connect(command1_, &QPushButton::clicked, this, &Form1::Command1_Click);
+  connect(cmd_ok_, &QPushButton::clicked, this, &Form1::cmdOK_Click);
+  connect(text1_, &QLineEdit::textChanged, this, &Form1::Text1_Change);
+}
+
+void Form1::closeEvent(QCloseEvent* event) {
+  event->accept();
+  // The animation lets the window system run; a second close request meanwhile changes nothing.
+  if (unloading_) return;
+  unloading_ = true;
+  Form_Unload();
+}
+
+void Form1::Form_Load() {
+  for (QWidget* widget : std::initializer_list<QWidget*>{this, label1_, label2_, check1_, check2_,
+                                                         check3_, check4_, command1_, cmd_ok_}) {
+    PaintGrey(widget);
+  }
+  text2_->setText(QStringLiteral("12"));
+  vscroll1_->setValue(12);
+  check4_->setChecked(false);
+  check3_->setChecked(true);
+  check2_->setChecked(true);
+  check1_->setChecked(true);
+}
+
+void Form1::Form_Unload() {
+  // Free the window's size so that it can shrink; its layout is fixed only while it is used.
+  setMinimumSize(0, 0);
+  setMaximumSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX);
+  QtWindowGeometry geometry(*this);
+  QElapsedTimer clock;
+  clock.start();
+  TrapFailure([&] {
+    RunClosingAnimation(geometry, [&] { return clock.elapsed() >= kAnimationMilliseconds; });
+  });
+  EndProgram();
+}
+
+void Form1::Check1_Click() {
+  check4_->setChecked(false);
+}
+
+void Form1::Check2_Click() {
+  check4_->setChecked(false);
+}
+
+void Form1::Check3_Click() {
+  check4_->setChecked(false);
+}
+
+void Form1::Check4_Click() {
+  if (!check4_->isChecked()) return;
+  check1_->setChecked(false);
+  check2_->setChecked(false);
+  check3_->setChecked(false);
+  check4_->setChecked(true);
+}
+
+void Form1::VScroll1_Change() {
+  text2_->setText(QString::number(vscroll1_->value()));
+  // Only the values one step outside 2 to 255 are caught: the arrows move by one.
+  if (text2_->text() == QLatin1String("256")) {
+    vscroll1_->setValue(255);
+  } else if (text2_->text() == QLatin1String("1")) {
+    vscroll1_->setValue(2);
+  }
+}
+
+void Form1::Command1_Click() {
+  TrapFailure([&] { text1_->setText(QString()); });
+  TrapFailure([&] { RandomizeFromTimer(services_); });
+  TrapFailure([&] {
+    const std::optional<ClassCode> code =
+        ClassCodeForBoxes(check1_->isChecked(), check2_->isChecked(), check3_->isChecked());
+    if (code) text1_->setText(ToQString(MakeKey(services_, LengthOrFail(text2_), *code)));
+  });
+  if (!check1_->isChecked() && !check2_->isChecked() && !check3_->isChecked() &&
+      !check4_->isChecked()) {
+    services_.ShowMessageBox(MessageBoxStyle::Critical, "Are You Sure You Want A Password?? :) ",
+                             "Error");
+    return;
+  }
+  TrapFailure([&] {
+    if (check4_->isChecked()) {
+      text1_->setText(ToQString(MakeKey(services_, LengthOrFail(text2_), ClassCode::Wide)));
+    }
+  });
+  TrapFailure([&] { ShowKeyQuality(); });
+  TrapFailure([&] { text1_->setFocus(); });
+}
+
+void Form1::cmdOK_Click() {
+  if (text3_->text().isEmpty()) {
+    services_.ShowMessageBox(MessageBoxStyle::Critical, " Can Not Check Nothing ",
+                             "Morvane (Error)");
+    text3_->setFocus();
+    return;
+  }
+  text1_->setText(text3_->text());
+  ShowKeyQuality();
+  text1_->setText(QString());
+  text3_->setText(QString());
+  text3_->setFocus();
+}
+
+void Form1::Text1_Change() {
+  PutSecretTextOnClipboard(text1_->text());
+}
+
+void Form1::ShowKeyQuality() {
+  const QualityReport report = MakeQualityReport(text1_->text().toStdString());
+  services_.ShowMessageBox(report.box, report.prompt, report.title);
+}
+
+}  // namespace morvane
