@@ -1,0 +1,28 @@
+#!/usr/bin/env bash
+# Installs from Debian 12's packages what building, testing and checking the program needs,
+# skipping what is already there.
+#   tools/install-dependencies.sh          build and run
+#   tools/install-dependencies.sh --test   also run every test and build the benchmarks
+#   tools/install-dependencies.sh --ci     also the sanitizers, fuzzers and analysers
+set -euo pipefail
+
+packages=(build-essential cmake qt6-base-dev fonts-liberation)
+case "${1:-}" in
+  --ci) packages+=(xvfb xauth xclip xdotool libbenchmark-dev
+                   clang libclang-rt-14-dev clang-tidy clang-format cppcheck valgrind) ;;
+  --test) packages+=(xvfb xauth xclip xdotool libbenchmark-dev) ;;
+  "") ;;
+  *) echo "usage: $0 [--test|--ci]" >&2; exit 2 ;;
+esac
+
+missing=()
+for package in "${packages[@]}"; do
+  dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q "ok installed" || missing+=("$package")
+done
+[ ${#missing[@]} -eq 0 ] && exit 0
+
+as_root=()
+[ "$(id -u)" -eq 0 ] || as_root=(sudo)
+export DEBIAN_FRONTEND=noninteractive
+"${as_root[@]}" apt-get update -qq
+"${as_root[@]}" apt-get install -y -qq --no-install-recommends "${missing[@]}"
