@@ -11,6 +11,7 @@ namespace morvane::keytool {
 namespace {
 
 constexpr long long kMaxLength = 255;
+constexpr QStringView kKeysFromInput = u"; keys are read from standard input, one per line";
 
 std::string Utf8(const QString& text) { return text.toStdString(); }
 
@@ -35,16 +36,16 @@ UsageError OutOfRange(const QString& option, const QString& allowed, const QStri
 // Parses the arguments after a command's name; on failure names the options the command takes.
 std::optional<UsageError> ParseCommandOptions(QCommandLineParser& parser, const QString& command,
                                               const QString& option_summary,
-                                              const QStringList& arguments) {
+                                              const QStringList& arguments,
+                                              QStringView no_arguments_hint = {}) {
   parser.addHelpOption();
   if (!parser.parse(arguments)) {
     return UsageError{Utf8(u"%1: %2 Options of %1: %3--help."_s.arg(command, parser.errorText(),
                                                                      option_summary))};
   }
   if (!parser.positionalArguments().isEmpty() && !parser.isSet(u"help"_s)) {
-    return UsageError{Utf8(
-        u"%1 takes no arguments, not '%2'; keys are read from standard input, one per line."_s
-            .arg(command, parser.positionalArguments().constFirst()))};
+    // The stray argument is not repeated: it may well be a key, which belongs in no log.
+    return UsageError{Utf8(u"%1 takes no arguments%2."_s.arg(command, no_arguments_hint))};
   }
   return std::nullopt;
 }
@@ -108,7 +109,9 @@ Request ParseScore(const QStringList& arguments) {
   parser.setApplicationDescription(
       u"Reads keys from standard input, one per line in UTF-8, and prints the quality score of "
       "each, 0 to 100, one per line."_s);
-  if (auto error = ParseCommandOptions(parser, u"score"_s, QString(), arguments)) return *error;
+  if (auto error = ParseCommandOptions(parser, u"score"_s, QString(), arguments, kKeysFromInput)) {
+    return *error;
+  }
   if (parser.isSet(u"help"_s)) return CommandHelp(parser, u"score"_s);
   return ScoreRequest{};
 }
@@ -121,7 +124,8 @@ Request ParseReport(const QStringList& arguments) {
   const QCommandLineOption json(
       u"json"_s, u"One JSON object per key: score, box, title and prompt (CR LF line breaks)."_s);
   parser.addOption(json);
-  if (auto error = ParseCommandOptions(parser, u"report"_s, u"--json, "_s, arguments)) {
+  if (auto error =
+          ParseCommandOptions(parser, u"report"_s, u"--json, "_s, arguments, kKeysFromInput)) {
     return *error;
   }
   if (parser.isSet(u"help"_s)) return CommandHelp(parser, u"report"_s);
