@@ -9,8 +9,8 @@ int main(int argc, char* argv[]) {
   QApplication application(argc, argv);
   QApplication::setApplicationVersion(QStringLiteral("1.00"));
   // No display name: on X11 Qt would append it to every window title, message boxes included.
-  QGuiApplication::setDesktopFileName(QStringLiteral("morvane-generator"));
-  QApplication::setWindowIcon(QIcon(QStringLiteral(":/morvane-generator.png")));
+  QGuiApplication::setDesktopFileName(QStringLiteral("org.morvane.Generator"));
+  QApplication::setWindowIcon(QIcon(QStringLiteral(":/org.morvane.Generator.png")));
 
   morvane::QtPlatformServices services;
   morvane::Form1 form(services);

@@ -8,9 +8,9 @@ set -euo pipefail
 
 packages=(build-essential cmake qt6-base-dev fonts-liberation)
 case "${1:-}" in
-  --ci) packages+=(xvfb xauth xclip xdotool libbenchmark-dev
+  --ci) packages+=(xvfb xauth xclip xdotool libbenchmark-dev desktop-file-utils appstream
                    clang libclang-rt-14-dev clang-tidy clang-format cppcheck valgrind) ;;
-  --test) packages+=(xvfb xauth xclip xdotool libbenchmark-dev) ;;
+  --test) packages+=(xvfb xauth xclip xdotool libbenchmark-dev desktop-file-utils appstream) ;;
   "") ;;
   *) echo "usage: $0 [--test|--ci]" >&2; exit 2 ;;
 esac
