@@ -13,7 +13,9 @@ namespace {
 constexpr long long kMaxLength = 255;
 constexpr QStringView kKeysFromInput = u"; keys are read from standard input, one per line";
 
-std::string Utf8(const QString& text) { return text.toStdString(); }
+std::string Utf8(const QString& text) {
+  return text.toStdString();
+}
 
 QString ClassCodeList() {
   QStringList numbers;
@@ -40,8 +42,8 @@ std::optional<UsageError> ParseCommandOptions(QCommandLineParser& parser, const 
                                               QStringView no_arguments_hint = {}) {
   parser.addHelpOption();
   if (!parser.parse(arguments)) {
-    return UsageError{Utf8(u"%1: %2 Options of %1: %3--help."_s.arg(command, parser.errorText(),
-                                                                     option_summary))};
+    return UsageError{Utf8(
+        u"%1: %2 Options of %1: %3--help."_s.arg(command, parser.errorText(), option_summary))};
   }
   if (!parser.positionalArguments().isEmpty() && !parser.isSet(u"help"_s)) {
     // The stray argument is not repeated: it may well be a key, which belongs in no log.
@@ -69,8 +71,8 @@ Request ParseGenerate(const QStringList& arguments) {
       u"Character classes: 1 upper case, 2 digits, 3 lower case, their combinations 12, 13, 23, "
       "123, or 66 for the single-byte characters 31 to 254 (default 123)."_s,
       u"CODE"_s, u"123"_s);
-  const QCommandLineOption count(u"count"_s, u"Keys to print, 0 to %1 (default 1)."_s.arg(kMaxCount),
-                                 u"K"_s, u"1"_s);
+  const QCommandLineOption count(
+      u"count"_s, u"Keys to print, 0 to %1 (default 1)."_s.arg(kMaxCount), u"K"_s, u"1"_s);
   parser.addOptions({length, classes, count});
   if (auto error = ParseCommandOptions(parser, u"generate"_s,
                                        u"--length N, --classes CODE, --count K, "_s, arguments)) {
@@ -158,7 +160,7 @@ Request ParseCommandLine(const QStringList& arguments) {
   if (parser.isSet(help)) return TextToShow{Utf8(parser.helpText())};
   if (parser.isSet(version)) {
     return TextToShow{Utf8(u"%1 %2\n"_s.arg(QCoreApplication::applicationName(),
-                                              QCoreApplication::applicationVersion()))};
+                                            QCoreApplication::applicationVersion()))};
   }
 
   QStringList rest = parser.positionalArguments();

@@ -31,8 +31,8 @@ std::optional<std::size_t> MemorySource::Read(std::span<char> buffer) {
 KeyLineReader::KeyLineReader(std::size_t max_line_bytes)
     : max_line_bytes_(max_line_bytes),
       decoder_(QStringDecoder::Utf8),
-      scratch_(static_cast<std::size_t>(
-          decoder_.requiredSpace(static_cast<qsizetype>(kDecodePiece)))) {}
+      scratch_(
+          static_cast<std::size_t>(decoder_.requiredSpace(static_cast<qsizetype>(kDecodePiece)))) {}
 
 ReadOutcome KeyLineReader::ReadAll(ByteSource& source, const LineHandler& on_line) {
   using Status = ReadOutcome::Status;
@@ -45,7 +45,7 @@ ReadOutcome KeyLineReader::ReadAll(ByteSource& source, const LineHandler& on_lin
   const std::size_t wanted = hint > 0 ? hint + 1 : kInitialCapacity;  // + 1 to see the end
   const std::size_t capacity = std::max<std::size_t>(std::min(wanted, largest_useful), 2);
   if (capacity != capacity_) {
-    buffer_ = std::make_unique_for_overwrite<char[]>(capacity);
+    buffer_ = std::make_unique_for_overwrite<char[]>(capacity);  // NOLINT(modernize-avoid-c-arrays)
     capacity_ = capacity;
   }
 
@@ -116,7 +116,8 @@ void KeyLineReader::MakeRoom(std::size_t kept_from) {
   } else {
     const std::size_t grown =
         std::min(std::max(capacity_ * 2, kInitialCapacity), max_line_bytes_ + 2);
-    auto bigger = std::make_unique_for_overwrite<char[]>(grown);
+    auto bigger =
+        std::make_unique_for_overwrite<char[]>(grown);  // NOLINT(modernize-avoid-c-arrays)
     std::memcpy(bigger.get(), buffer_.get(), kept);
     buffer_ = std::move(bigger);
     capacity_ = grown;

@@ -29,7 +29,9 @@ class ByteSource {
  protected:
   ByteSource() = default;
   ByteSource(const ByteSource&) = default;
+  ByteSource(ByteSource&&) = default;
   ByteSource& operator=(const ByteSource&) = default;
+  ByteSource& operator=(ByteSource&&) = default;
 };
 
 // Bytes already in memory, handed out at most `chunk_size` at a time so that callers can make
@@ -48,10 +50,10 @@ class MemorySource : public ByteSource {
 
 struct ReadOutcome {
   enum class Status {
-    Finished,      // every line was valid and handed on
-    InvalidUtf8,   // line `line_number` is not valid UTF-8
-    LineTooLong,   // line `line_number` is longer than the reader's limit
-    ReadFailed,    // the source failed while line `line_number` was being read
+    Finished,     // every line was valid and handed on
+    InvalidUtf8,  // line `line_number` is not valid UTF-8
+    LineTooLong,  // line `line_number` is longer than the reader's limit
+    ReadFailed,   // the source failed while line `line_number` was being read
   };
   Status status = Status::Finished;
   std::size_t line_number = 0;  // counting from 1; for Finished, the number of lines read
@@ -81,7 +83,9 @@ class KeyLineReader {
   void MakeRoom(std::size_t kept_from);
 
   std::size_t max_line_bytes_;
-  std::unique_ptr<char[]> buffer_;
+  // Left uninitialised on purpose: the reads fill it, and zeroing first would touch every page
+  // of a large line's buffer once more.
+  std::unique_ptr<char[]> buffer_;  // NOLINT(modernize-avoid-c-arrays)
   std::size_t capacity_ = 0;
   std::size_t filled_ = 0;
   QStringDecoder decoder_;

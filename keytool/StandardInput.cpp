@@ -20,12 +20,14 @@ constexpr std::size_t kLargestRead = std::size_t{1} << 30U;
 
 }  // namespace
 
-StandardInput::StandardInput() {
 #ifdef _WIN32
+StandardInput::StandardInput() {
   // Text mode would turn CR LF into LF and stop at the first Ctrl+Z.
   _setmode(kStandardInput, _O_BINARY);
-#endif
 }
+#else
+StandardInput::StandardInput() = default;
+#endif
 
 std::optional<std::size_t> StandardInput::Read(std::span<char> buffer) {
   const std::size_t wanted = buffer.size() < kLargestRead ? buffer.size() : kLargestRead;

@@ -4,7 +4,9 @@
 #include <QList>
 #include <QTest>
 
+#include <array>
 #include <string>
+#include <vector>
 
 using morvane::keytool::ByteSource;
 using morvane::keytool::KeyLineReader;
@@ -19,7 +21,7 @@ namespace {
 using Lines = QList<QByteArray>;
 
 // Read sizes that make lines, CR LF pairs and multi-byte characters straddle the reads.
-constexpr std::size_t kChunkSizes[] = {1, 2, 3, 7, 65536};
+constexpr std::array<std::size_t, 5> kChunkSizes = {1, 2, 3, 7, 65536};
 
 struct Result {
   Lines lines;
@@ -81,11 +83,12 @@ void KeyLineReaderTest::splitsLines_data() {
   QTest::addColumn<Lines>("lines");
   QTest::addColumn<std::size_t>("chunk_size");
 
-  const struct {
+  struct Case {
     const char* name;
     QByteArray input;
     Lines lines;
-  } cases[] = {
+  };
+  const std::vector<Case> cases = {
       {"empty input", "", {}},
       {"one line ending in LF", "abc\n", {"abc"}},
       {"last line without LF", "abc\ndef", {"abc", "def"}},
@@ -98,7 +101,11 @@ void KeyLineReaderTest::splitsLines_data() {
       {"multi-byte characters", "\xe2\x82\xac\xf0\x9f\x98\x80\n\xc3\xbc", {"€😀", "ü"}},
       {"NUL is a character", QByteArray("a\0b\n", 4), {QByteArray("a\0b", 3)}},
       {"largest code point", "\xf4\x8f\xbf\xbf\n", {"\xf4\x8f\xbf\xbf"}},
-      {"byte order mark kept", "\xef\xbb\xbf" "ab\n", {"\xef\xbb\xbf" "ab"}},
+      {"byte order mark kept",
+       "\xef\xbb\xbf"
+       "ab\n",
+       {"\xef\xbb\xbf"
+        "ab"}},
   };
   for (const auto& row : cases) {
     for (const std::size_t chunk : kChunkSizes) {
@@ -124,12 +131,13 @@ void KeyLineReaderTest::stopsAtInvalidUtf8_data() {
   QTest::addColumn<std::size_t>("faulty_line");
   QTest::addColumn<std::size_t>("chunk_size");
 
-  const struct {
+  struct Case {
     const char* name;
     QByteArray input;
     Lines lines_before;
     std::size_t faulty_line;
-  } cases[] = {
+  };
+  const std::vector<Case> cases = {
       {"stray byte on line 2", "abc\n\xff\nok\n", {"abc"}, 2},
       {"lone continuation byte", "\x80\n", {}, 1},
       {"character cut short by LF", "ab\xe2\x82\ncd\n", {}, 1},
@@ -169,8 +177,8 @@ void KeyLineReaderTest::limitsLineLength_data() {
   QTest::addColumn<std::size_t>("line_number");
 
   // The limit is 4 bytes.
-  QTest::addRow("at the limit") << QByteArray("abcd\nab") << Lines{"abcd", "ab"}
-                                << Status::Finished << std::size_t{2};
+  QTest::addRow("at the limit") << QByteArray("abcd\nab") << Lines{"abcd", "ab"} << Status::Finished
+                                << std::size_t{2};
   QTest::addRow("at the limit with CR LF")
       << QByteArray("abcd\r\n") << Lines{"abcd"} << Status::Finished << std::size_t{1};
   QTest::addRow("one byte over") << QByteArray("ab\nabcde\nab\n") << Lines{"ab"}
@@ -239,7 +247,9 @@ void KeyLineReaderTest::startsAfreshOnEachInput() {
   MemorySource first(std::string_view(faulty.constData(), static_cast<std::size_t>(faulty.size())));
   QCOMPARE(ReadWith(reader, first).outcome.status, Status::InvalidUtf8);
 
-  MemorySource rest_of_euro("\x82\xac" "x\n");
+  MemorySource rest_of_euro(
+      "\x82\xac"
+      "x\n");
   const Result second = ReadWith(reader, rest_of_euro);
   QCOMPARE(second.outcome.status, Status::InvalidUtf8);
   QCOMPARE(second.outcome.line_number, std::size_t{1});

@@ -10,6 +10,8 @@
 #include <QTemporaryFile>
 #include <QTest>
 
+#include <vector>
+
 using namespace Qt::StringLiterals;
 
 namespace {
@@ -104,21 +106,27 @@ void KeytoolProcessTest::generatesKeysOfEachClass_data() {
   QTest::addColumn<int>("classes");  // class bits that must all appear, and no others
 
   QTest::addRow("defaults") << QStringList{} << 1 << 12 << -1;
-  const struct {
+  struct Code {
     const char* code;
     int classes;
-  } codes[] = {{"1", kUpper},         {"2", kDigit},          {"3", kLower},
-               {"12", kUpper | kDigit}, {"13", kUpper | kLower}, {"23", kDigit | kLower},
-               {"123", kUpper | kDigit | kLower}};
+  };
+  const std::vector<Code> codes = {{"1", kUpper},
+                                   {"2", kDigit},
+                                   {"3", kLower},
+                                   {"12", kUpper | kDigit},
+                                   {"13", kUpper | kLower},
+                                   {"23", kDigit | kLower},
+                                   {"123", kUpper | kDigit | kLower}};
   for (const auto& code : codes) {
     QTest::addRow("classes %s", code.code)
-        << QStringList{u"--classes"_s, QString::fromLatin1(code.code), u"--length"_s, u"40"_s,
-                       u"--count"_s, u"25"_s}
+        << QStringList{u"--classes"_s, QString::fromLatin1(code.code),
+                       u"--length"_s,  u"40"_s,
+                       u"--count"_s,   u"25"_s}
         << 25 << 40 << code.classes;
   }
-  QTest::addRow("classes 66")
-      << QStringList{u"--classes"_s, u"66"_s, u"--length"_s, u"200"_s, u"--count"_s, u"10"_s}
-      << 10 << 200 << 0;
+  QTest::addRow("classes 66") << QStringList{u"--classes"_s, u"66"_s,      u"--length"_s,
+                                             u"200"_s,       u"--count"_s, u"10"_s}
+                              << 10 << 200 << 0;
   QTest::addRow("length 0 gives empty lines")
       << QStringList{u"--length"_s, u"0"_s, u"--count"_s, u"3"_s} << 3 << 0 << 0;
   QTest::addRow("length 255") << QStringList{u"--length"_s, u"255"_s, u"--count"_s, u"2"_s} << 2
@@ -173,8 +181,7 @@ void KeytoolProcessTest::scoresEachLine_data() {
   QTest::addColumn<QByteArray>("scores");
 
   QTest::addRow("three lower-case letters") << QByteArray("abc\n") << QByteArray("12\n");
-  QTest::addRow("CR before LF dropped") << QByteArray("abc\r\nab:\r\n")
-                                        << QByteArray("12\n18\n");
+  QTest::addRow("CR before LF dropped") << QByteArray("abc\r\nab:\r\n") << QByteArray("12\n18\n");
   QTest::addRow("CR inside a key is special") << QByteArray("ab\rc\n") << QByteArray("24\n");
   QTest::addRow("CR at the end without LF stays")
       << QByteArray("abc\nabc\r") << QByteArray("12\n24\n");
@@ -219,21 +226,20 @@ void KeytoolProcessTest::reportsAsJson_data() {
   QTest::addColumn<QString>("title");
   QTest::addColumn<QString>("prompt");
 
-  QTest::addRow("requirements error")
-      << QByteArray("ab") << 0 << u"Critical"_s << u"Error"_s
-      << u"The Key Does Not Meet The Requirements!"_s;
-  QTest::addRow("very weak") << QByteArray("1234") << 16 << u"Information"_s
-                             << u"Password Quality "_s
-                             << u"The Key Generated: 1234\r\n\r\nIs Very Weak Quality:  16 Percent"_s;
-  QTest::addRow("medium, 67.5 rounded") << QByteArray("Ab1!c") << 68 << u"Information"_s
-                                        << u"Password Quality "_s
-                                        << u"The Key Generated: Ab1!c\r\n\r\nIs Medium Quality:  68 Percent"_s;
-  QTest::addRow("spaces kept") << QByteArray(" ab c ") << 36 << u"Information"_s
-                               << u"Password Quality "_s
-                               << u"The Key Generated:  ab c \r\n\r\nIs Weak Quality:  36 Percent"_s;
-  QTest::addRow("very strong") << QByteArray("a1B2c3D4e5F6") << 100 << u"Information"_s
-                               << u"Password Quality "_s
-                               << u"The Key Generated: a1B2c3D4e5F6\r\n\r\nIs Very Strong Quality:  100 Percent"_s;
+  QTest::addRow("requirements error") << QByteArray("ab") << 0 << u"Critical"_s << u"Error"_s
+                                      << u"The Key Does Not Meet The Requirements!"_s;
+  QTest::addRow("very weak")
+      << QByteArray("1234") << 16 << u"Information"_s << u"Password Quality "_s
+      << u"The Key Generated: 1234\r\n\r\nIs Very Weak Quality:  16 Percent"_s;
+  QTest::addRow("medium, 67.5 rounded")
+      << QByteArray("Ab1!c") << 68 << u"Information"_s << u"Password Quality "_s
+      << u"The Key Generated: Ab1!c\r\n\r\nIs Medium Quality:  68 Percent"_s;
+  QTest::addRow("spaces kept")
+      << QByteArray(" ab c ") << 36 << u"Information"_s << u"Password Quality "_s
+      << u"The Key Generated:  ab c \r\n\r\nIs Weak Quality:  36 Percent"_s;
+  QTest::addRow("very strong")
+      << QByteArray("a1B2c3D4e5F6") << 100 << u"Information"_s << u"Password Quality "_s
+      << u"The Key Generated: a1B2c3D4e5F6\r\n\r\nIs Very Strong Quality:  100 Percent"_s;
   QTest::addRow("emoji and quotes")
       << QByteArray("\"\xf0\x9f\x98\x80\\\t") << 24 << u"Information"_s << u"Password Quality "_s
       << u"The Key Generated: \"\U0001F600\\\t\r\n\r\nIs Weak Quality:  24 Percent"_s;
@@ -284,8 +290,8 @@ void KeytoolProcessTest::refusesBadCommandLines_data() {
   QTest::addColumn<QStringList>("mentions");  // what the one-line message must name
 
   QTest::addRow("no command") << QStringList{} << QStringList{u"generate, score or report"_s};
-  QTest::addRow("unknown command") << QStringList{u"check"_s}
-                                   << QStringList{u"'check'"_s, u"generate, score or report"_s};
+  QTest::addRow("unknown command")
+      << QStringList{u"check"_s} << QStringList{u"'check'"_s, u"generate, score or report"_s};
   QTest::addRow("unknown option") << QStringList{u"--fast"_s}
                                   << QStringList{u"fast"_s, u"--help"_s, u"--version"_s};
   QTest::addRow("option of another command")
@@ -317,10 +323,10 @@ void KeytoolProcessTest::refusesBadCommandLines_data() {
                             << QStringList{u"--count"_s, u"0 to 1000000"_s};
   QTest::addRow("count too large") << QStringList{u"generate"_s, u"--count"_s, u"1000001"_s}
                                    << QStringList{u"--count"_s, u"0 to 1000000"_s};
-  QTest::addRow("key as an argument") << QStringList{u"score"_s, u"Secret1!"_s}
-                                      << QStringList{u"standard input"_s};
-  QTest::addRow("generate argument") << QStringList{u"generate"_s, u"12"_s}
-                                     << QStringList{u"no arguments"_s};
+  QTest::addRow("key as an argument")
+      << QStringList{u"score"_s, u"Secret1!"_s} << QStringList{u"standard input"_s};
+  QTest::addRow("generate argument")
+      << QStringList{u"generate"_s, u"12"_s} << QStringList{u"no arguments"_s};
 }
 
 void KeytoolProcessTest::refusesBadCommandLines() {
@@ -330,9 +336,9 @@ void KeytoolProcessTest::refusesBadCommandLines() {
   const Run run = RunTool(arguments, "abc\n");
   QCOMPARE(run.exit_code, 2);
   QCOMPARE(run.out, QByteArray());
-  QVERIFY2(run.err.startsWith("morvane-keytool: ") && run.err.endsWith('\n') &&
-               run.err.count('\n') == 1,
-           run.err.constData());
+  QVERIFY2(
+      run.err.startsWith("morvane-keytool: ") && run.err.endsWith('\n') && run.err.count('\n') == 1,
+      run.err.constData());
   const QString message = QString::fromUtf8(run.err);
   for (const QString& mention : mentions) {
     QVERIFY2(message.contains(mention), qPrintable(message + u" lacks "_s + mention));
@@ -360,13 +366,15 @@ void KeytoolProcessTest::stopsAtInvalidInput_data() {
       << QByteArray("morvane-keytool: line 1: not valid UTF-8\n");
   QTest::addRow("report --json, line 2")
       << QStringList{u"report"_s, u"--json"_s} << QByteArray("ab\n\xc0\xaf\n")
-      << QByteArray("{\"box\":\"Critical\",\"prompt\":\"The Key Does Not Meet The Requirements!\","
-                    "\"score\":0,\"title\":\"Error\"}\n")
+      << QByteArray(
+             "{\"box\":\"Critical\",\"prompt\":\"The Key Does Not Meet The Requirements!\","
+             "\"score\":0,\"title\":\"Error\"}\n")
       << QByteArray("morvane-keytool: line 2: not valid UTF-8\n");
-  QTest::addRow("report, line 2")
-      << QStringList{u"report"_s} << QByteArray("ab\n\xf8\x88\x80\x80\x80\n")
-      << QByteArray("Error\nThe Key Does Not Meet The Requirements!\n\n")
-      << QByteArray("morvane-keytool: line 2: not valid UTF-8\n");
+  QTest::addRow("report, line 2") << QStringList{u"report"_s}
+                                  << QByteArray("ab\n\xf8\x88\x80\x80\x80\n")
+                                  << QByteArray(
+                                         "Error\nThe Key Does Not Meet The Requirements!\n\n")
+                                  << QByteArray("morvane-keytool: line 2: not valid UTF-8\n");
 }
 
 void KeytoolProcessTest::stopsAtInvalidInput() {
@@ -390,10 +398,12 @@ void KeytoolProcessTest::showsHelpAndVersion_data() {
   QTest::addRow("--version") << QStringList{u"--version"_s}
                              << QRegularExpression(u"\\Amorvane-keytool 1\\.00\\n\\z"_s);
   QTest::addRow("--help") << QStringList{u"--help"_s}
-                          << QRegularExpression(u"(?s)Usage: .*generate.*score.*report.*--version"_s);
+                          << QRegularExpression(
+                                 u"(?s)Usage: .*generate.*score.*report.*--version"_s);
   QTest::addRow("generate --help")
       << QStringList{u"generate"_s, u"--help"_s}
-      << QRegularExpression(u"(?s)Usage: \\S*morvane-keytool generate .*--length.*0 to 255.*--classes.*--count"_s);
+      << QRegularExpression(
+             u"(?s)Usage: \\S*morvane-keytool generate .*--length.*0 to 255.*--classes.*--count"_s);
   QTest::addRow("score --help") << QStringList{u"score"_s, u"-h"_s}
                                 << QRegularExpression(u"(?s)standard input"_s);
   QTest::addRow("report --help") << QStringList{u"report"_s, u"--help"_s}
