@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <limits>
 
 namespace morvane::keytool {
 namespace {
@@ -29,7 +30,8 @@ std::optional<std::size_t> MemorySource::Read(std::span<char> buffer) {
 }
 
 KeyLineReader::KeyLineReader(std::size_t max_line_bytes)
-    : max_line_bytes_(max_line_bytes),
+    // Any limit beyond memory means none; capping it keeps the buffer arithmetic from wrapping.
+    : max_line_bytes_(std::min(max_line_bytes, std::numeric_limits<std::size_t>::max() / 4)),
       decoder_(QStringDecoder::Utf8),
       scratch_(
           static_cast<std::size_t>(decoder_.requiredSpace(static_cast<qsizetype>(kDecodePiece)))) {}

@@ -5,6 +5,7 @@
 #include <QTest>
 
 #include <array>
+#include <limits>
 #include <string>
 #include <vector>
 
@@ -225,9 +226,12 @@ void KeyLineReaderTest::holdsLinesLargerThanItsFirstBuffer() {
 
   const QByteArray input = lines.join('\n') + '\n';
   for (const std::size_t chunk : {std::size_t{4093}, std::size_t{65536}, std::size_t{1} << 20U}) {
-    const Result result = Read(input, chunk);
-    QCOMPARE(result.outcome.status, Status::Finished);
-    QVERIFY(result.lines == lines);
+    for (const std::size_t limit :
+         {KeyLineReader::kDefaultMaxLineBytes, std::numeric_limits<std::size_t>::max()}) {
+      const Result result = Read(input, chunk, limit);
+      QCOMPARE(result.outcome.status, Status::Finished);
+      QVERIFY(result.lines == lines);
+    }
   }
 }
 
