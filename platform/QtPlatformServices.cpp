@@ -28,6 +28,29 @@ QString FromUtf8(std::string_view text) {
   return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
 }
 
+// Longer lines are shortened in the middle for display. A message box wraps a long key at about
+// 1,000 pixels, so a pasted text of a million characters would make a box a hundred thousand
+// pixels tall that takes seconds to lay out, and nobody could read it anyway.
+constexpr qsizetype kLongestShownLine = 1000;
+constexpr qsizetype kShownEnd = 200;  // characters kept at each end of a shortened line
+
+QString ShortenedLine(QStringView line) {
+  if (line.size() <= kLongestShownLine) return line.toString();
+  const qsizetype left_out = line.size() - 2 * kShownEnd;
+  return line.first(kShownEnd).toString() +
+         QStringLiteral(" [\u2026 %L1 characters left out \u2026] ").arg(left_out) +
+         line.last(kShownEnd).toString();
+}
+
+QString ShownPrompt(const QString& prompt) {
+  if (prompt.size() <= kLongestShownLine) return prompt;
+  QStringList lines;
+  for (const QStringView line : QStringView(prompt).split(u"\r\n")) {
+    lines << ShortenedLine(line);
+  }
+  return lines.join(QStringLiteral("\r\n"));
+}
+
 }  // namespace
 
 void QtPlatformServices::ShowMessageBox(MessageBoxStyle style, std::string_view prompt,
@@ -38,7 +61,7 @@ void QtPlatformServices::ShowMessageBox(MessageBoxStyle style, std::string_view 
                                                  : QMessageBox::Information);
   box.setWindowTitle(FromUtf8(title));
   box.setTextFormat(Qt::PlainText);
-  box.setText(FromUtf8(prompt));
+  box.setText(ShownPrompt(FromUtf8(prompt)));
   box.setStandardButtons(QMessageBox::Ok);
   box.exec();
 }

@@ -2,6 +2,7 @@
 
 #include "ClosingAnimation.h"
 #include "Form1Rules.h"
+#include "KeyTextBox.h"
 #include "QtPlatformServices.h"
 #include "QualityReport.h"
 

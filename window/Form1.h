@@ -12,6 +12,8 @@ class QScrollBar;
 
 namespace morvane {
 
+class KeyTextBox;
+
 // The program's one window: generates keys, rates them and mirrors the output box to the
 // clipboard. Handlers hang on signals that also fire for changes made from code, so a value set
 // inside a handler runs that control's handler at once, nested.
@@ -43,9 +45,9 @@ class Form1 : public QWidget {
   PlatformServices& services_;
   bool unloading_ = false;
 
-  QLineEdit* text3_ = nullptr;
+  KeyTextBox* text3_ = nullptr;
   QPushButton* cmd_ok_ = nullptr;
-  QLineEdit* text1_ = nullptr;
+  KeyTextBox* text1_ = nullptr;
   QPushButton* command1_ = nullptr;
   QCheckBox* check1_ = nullptr;
   QCheckBox* check3_ = nullptr;

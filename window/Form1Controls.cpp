@@ -1,6 +1,8 @@
 // The window's controls: geometry, captions, fonts, colours and tab order.
 #include "Form1.h"
 
+#include "KeyTextBox.h"
+
 #include <QCheckBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -48,8 +50,9 @@ Control* Place(QWidget* form, const char* name, QRect geometry) {
   return control;
 }
 
-QLineEdit* MakeTextBox(QWidget* form, const char* name, QRect geometry, const QFont& font) {
-  auto* box = Place<QLineEdit>(form, name, geometry);
+template <typename Box = QLineEdit>
+Box* MakeTextBox(QWidget* form, const char* name, QRect geometry, const QFont& font) {
+  auto* box = Place<Box>(form, name, geometry);
   box->setFont(font);
   box->setAlignment(Qt::AlignCenter);
   return box;
@@ -68,7 +71,8 @@ void Form1::CreateControls() {
   setFixedSize(5175 / kTwipsPerPixel, 3165 / kTwipsPerPixel);
   setFont(DialogFont());
 
-  text3_ = MakeTextBox(this, "Text3", FromTwips(240, 240, 4095, 375), CourierNew(9.75, false));
+  text3_ = MakeTextBox<KeyTextBox>(this, "Text3", FromTwips(240, 240, 4095, 375),
+                                   CourierNew(9.75, false));
   // Keys of any length: Qt would otherwise cut a pasted text at 32,767 characters.
   text3_->setMaxLength(std::numeric_limits<int>::max());
   text3_->setAccessibleName(QStringLiteral("Key to check"));
@@ -80,7 +84,8 @@ void Form1::CreateControls() {
   cmd_ok_->setAccessibleName(QStringLiteral("Check key"));
   cmd_ok_->setAccessibleDescription(QStringLiteral("Rates the key typed into the box beside it"));
 
-  text1_ = MakeTextBox(this, "Text1", FromTwips(240, 720, 4095, 375), CourierNew(9.75, false));
+  text1_ = MakeTextBox<KeyTextBox>(this, "Text1", FromTwips(240, 720, 4095, 375),
+                                   CourierNew(9.75, false));
   text1_->setReadOnly(true);
   text1_->setMaxLength(std::numeric_limits<int>::max());
   text1_->setToolTip(QStringLiteral("Click To Copy To Clipboard"));

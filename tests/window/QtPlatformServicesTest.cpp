@@ -86,6 +86,24 @@ class QtPlatformServicesTest : public QObject {
     QVERIFY(seen.modal);
   }
 
+  // A line too long for any screen keeps its two ends and says how much was left out.
+  void shortensOverlongLinesForDisplay() {
+    const QString key = QString(500, QLatin1Char('x')) + QString(1'000'000, QLatin1Char('y')) +
+                        QString(500, QLatin1Char('z'));
+    const QString verdict = QStringLiteral("Is Very Strong Quality:  100 Percent");
+    const SeenBox seen = ShowAndAnswer(MessageBoxStyle::Information,
+                                       "The Key Generated: " + key + "\r\n\r\n" + verdict,
+                                       QStringLiteral("Password Quality "));
+    const QStringList lines = seen.text.split(QStringLiteral("\r\n"));
+    QCOMPARE(lines.size(), 3);
+    QVERIFY(lines[0].startsWith(QStringLiteral("The Key Generated: xxx")));
+    QVERIFY(lines[0].endsWith(QStringLiteral("zzz")));
+    QVERIFY(lines[0].contains(QStringLiteral("characters left out")));
+    QVERIFY(lines[0].size() < 1000);
+    QCOMPARE(lines[1], QString());
+    QCOMPARE(lines[2], verdict);
+  }
+
   void putsSecretTextOnTheClipboard_data() {
     QTest::addColumn<QString>("text");
     QTest::addRow("key") << "Ab1:c<b>";
