@@ -58,8 +58,8 @@ char32_t NextCodePoint(FrontReader& data) {
 // almost never hit the repetitions that score 0.
 std::u32string MakeKeyCodePoints(FrontReader& data) {
   const auto shape = data.Byte();
-  const auto copies = static_cast<std::size_t>(2 + ((shape >> 2U) & 0x07U));
-  const auto tail = static_cast<std::size_t>(shape >> 5U);
+  const std::size_t copies = 2 + ((shape >> 2U) & 0x07U);
+  const std::size_t tail = shape >> 5U;
 
   std::u32string block;
   while (!data.empty()) block.push_back(NextCodePoint(data));

@@ -90,29 +90,30 @@ inline long long ReferenceHalfAgain(long long score) {
   return static_cast<long long>(std::nearbyint(static_cast<double>(score) * 1.5));
 }
 
+// Whether the key is its first p characters written two or more times in full. Positions count
+// from 1, as in the rules; key[j - 1] is the character at position j.
+inline bool ReferenceRepeatsHead(std::u32string_view key, long long p) {
+  const auto n = static_cast<long long>(key.size());
+  for (long long j = p + 1; j <= n; j += p) {
+    if (n - j + 1 < p) return false;  // a piece cut short never equals the head
+    for (long long k = 0; k < p; ++k) {
+      if (key[static_cast<std::size_t>(j - 1 + k)] != key[static_cast<std::size_t>(k)]) {
+        return false;
+      }
+    }
+  }
+  return true;
+}
+
 // The score of a key given as code points, step by step as the scoring rules state them.
 inline Score ReferenceCheckKey(std::u32string_view key) {
   const auto n = static_cast<long long>(key.size());
   long long score = n * 4;
   if (n < 3) return 0;
 
-  // Positions count from 1, as in the rules; key[j - 1] is the character at position j.
   const auto half = static_cast<long long>(std::floor(static_cast<double>(n) / 2.0));
   for (long long p = 1; p <= half; ++p) {
-    bool differs = false;
-    for (long long j = p + 1; j <= n && !differs; j += p) {
-      if (n - j + 1 < p) {
-        differs = true;  // a piece cut short never equals the head
-        break;
-      }
-      for (long long k = 0; k < p; ++k) {
-        if (key[static_cast<std::size_t>(j - 1 + k)] != key[static_cast<std::size_t>(k)]) {
-          differs = true;
-          break;
-        }
-      }
-    }
-    if (!differs) return 0;
+    if (ReferenceRepeatsHead(key, p)) return 0;
   }
 
   bool has_upper = false;

@@ -1,5 +1,6 @@
 #include "Module1.h"
 
+#include <algorithm>
 #include <array>
 #include <cmath>
 #include <stdexcept>
@@ -37,7 +38,8 @@ constexpr std::array<ClassRanges, 8> kClassTable{{
 
 constexpr std::array<ClassCode, kClassTable.size()> kAllClassCodes = [] {
   std::array<ClassCode, kClassTable.size()> codes{};
-  for (std::size_t i = 0; i < codes.size(); ++i) codes[i] = kClassTable[i].code;
+  std::transform(kClassTable.begin(), kClassTable.end(), codes.begin(),
+                 [](const ClassRanges& entry) { return entry.code; });
   return codes;
 }();
 
@@ -51,16 +53,19 @@ const ClassRanges* FindClass(ClassCode class_code) {
 // One accepted-or-not flag per draw value 0 to 1000, so each draw costs a single lookup.
 using AcceptanceTable = std::array<bool, 1001>;
 
-constexpr std::array<AcceptanceTable, kClassTable.size()> kAcceptance = [] {
-  std::array<AcceptanceTable, kClassTable.size()> tables{};
-  for (std::size_t entry = 0; entry < kClassTable.size(); ++entry) {
-    const ClassRanges& ranges = kClassTable[entry];
-    for (std::size_t i = 0; i < ranges.count; ++i) {
-      for (int code = ranges.ranges[i].first; code <= ranges.ranges[i].last; ++code) {
-        tables[entry][static_cast<std::size_t>(code)] = true;
-      }
+constexpr AcceptanceTable AcceptanceOf(const ClassRanges& entry) {
+  AcceptanceTable table{};
+  for (std::size_t i = 0; i < entry.count; ++i) {
+    for (int code = entry.ranges[i].first; code <= entry.ranges[i].last; ++code) {
+      table[static_cast<std::size_t>(code)] = true;
     }
   }
+  return table;
+}
+
+constexpr std::array<AcceptanceTable, kClassTable.size()> kAcceptance = [] {
+  std::array<AcceptanceTable, kClassTable.size()> tables{};
+  std::transform(kClassTable.begin(), kClassTable.end(), tables.begin(), AcceptanceOf);
   return tables;
 }();
 

@@ -31,6 +31,8 @@ class PlatformServices {
   PlatformServices() = default;
   PlatformServices(const PlatformServices&) = default;
   PlatformServices& operator=(const PlatformServices&) = default;
+  PlatformServices(PlatformServices&&) = default;
+  PlatformServices& operator=(PlatformServices&&) = default;
 };
 
 }  // namespace morvane
