@@ -139,17 +139,20 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* bytes, std::size_t siz
   const std::size_t max_line_bytes =
       limit_setting < 200 ? limit_setting : KeyLineReader::kDefaultMaxLineBytes;
   // Large repeats make lines that outgrow the reader's first buffer.
-  const std::size_t repeats = repeat_setting >= 240 ? std::size_t{repeat_setting - 239U} * 16U : 1U;
+  const std::size_t repeats =
+      repeat_setting >= 240 ? static_cast<std::size_t>(repeat_setting - 239U) * 16U : 1U;
   std::string input;
   input.reserve(body.size() * repeats);
   for (std::size_t i = 0; i < repeats; ++i) input.append(body);
 
   std::optional<std::size_t> fail_at;
   if (failure_setting >= 128) {
-    fail_at = std::min<std::size_t>(input.size(), std::size_t{failure_setting - 128U} * 7U);
+    fail_at =
+        std::min<std::size_t>(input.size(), static_cast<std::size_t>(failure_setting - 128U) * 7U);
   }
   // A hint may be wrong, as for a file that grows or shrinks while it is read.
-  const std::size_t size_hint = hint_setting < 64 ? 0 : std::size_t{hint_setting - 64U} * 11U;
+  const std::size_t size_hint =
+      hint_setting < 64 ? 0 : static_cast<std::size_t>(hint_setting - 64U) * 11U;
 
   const std::string_view delivered =
       fail_at ? std::string_view(input).substr(0, *fail_at) : std::string_view(input);

@@ -1,0 +1,93 @@
+#!/usr/bin/env bash
+# Static checks of the project's own C++: clang-tidy (rules in .clang-tidy), cppcheck and
+# clang-format. Any finding of any of the three exits non-zero; all three always run.
+#
+# Environment:
+#   MORVANE_LINT_BUILD_DIR  configured build for compile_commands.json (default build-lint)
+#   MORVANE_LINT_ONLY       "tidy", "cppcheck" or "format" to run one of them (default: all)
+set -uo pipefail
+
+repo="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
+cd "$repo"
+
+build_dir="$(realpath -m "${MORVANE_LINT_BUILD_DIR:-build-lint}")"
+only="${MORVANE_LINT_ONLY:-}"
+failed=()
+
+# Tracked sources only: build trees, generated moc and resource files are not ours to lint.
+mapfile -t sources < <(git ls-files '*.cpp')
+mapfile -t headers < <(git ls-files '*.h')
+mapfile -t source_dirs < <(printf '%s\n' "${sources[@]}" "${headers[@]}" | xargs -n1 dirname | sort -u)
+
+run_tidy() {
+  echo "== clang-tidy"
+  # clang, so that the fuzz targets configure; benchmarks when Google Benchmark is installed.
+  local benchmarks=OFF
+  if [[ -e /usr/include/benchmark/benchmark.h ]]; then benchmarks=ON; fi
+  CC=clang-14 CXX=clang++-14 cmake -S . -B "$build_dir" -DCMAKE_BUILD_TYPE=Debug \
+    -DCMAKE_EXPORT_COMPILE_COMMANDS=ON -DMORVANE_BUILD_TESTS=ON \
+    -DMORVANE_BUILD_BENCHMARKS="$benchmarks" -DMORVANE_SANITIZE=ON -DMORVANE_BUILD_FUZZERS=ON \
+    >/dev/null || return 1
+  # Sources that include their moc output need it generated first; nothing else is compiled.
+  local autogen
+  mapfile -t autogen < <(cmake --build "$build_dir" --target help | grep -o '[A-Za-z0-9_.-]*_autogen' | sort -u)
+  if ((${#autogen[@]} > 0)); then
+    cmake --build "$build_dir" -j2 --target "${autogen[@]}" >/dev/null || return 1
+  fi
+
+  local listed missing=()
+  listed="$(python3 -c 'import json,sys; print("\n".join(e["file"] for e in json.load(open(sys.argv[1]))))' \
+    "$build_dir/compile_commands.json")"
+  for source in "${sources[@]}"; do
+    grep -qxF "$repo/$source" <<<"$listed" || missing+=("$source")
+  done
+  if ((${#missing[@]} > 0)); then
+    echo "not in any target, so not analysed: ${missing[*]}"
+  fi
+
+  local dirs_regex
+  dirs_regex="$(printf '%s\n' "${source_dirs[@]}" | grep -v '^\.$' | paste -sd'|')"
+  local log="$build_dir/clang-tidy.log"
+  run-clang-tidy-14 -p "$build_dir" -j2 -quiet -clang-tidy-binary clang-tidy-14 \
+    "^$repo/($dirs_regex)/[^/]+\\.cpp\$" >"$log" 2>&1
+  local status=$?
+  if ((status != 0)) || grep -qE '(warning|error):' "$log"; then
+    grep -E '(warning|error):' "$log" | sed -E 's/\x1b\[[0-9;]*m//g' | sort -u
+    echo "clang-tidy: findings above (full log: $log)"
+    return 1
+  fi
+  echo "clang-tidy: clean"
+}
+
+run_cppcheck() {
+  echo "== cppcheck"
+  local includes=()
+  for dir in "${source_dirs[@]}"; do includes+=(-I "$dir"); done
+  # missingIncludeSystem: system and Qt headers are left out on purpose (the qt library file
+  # describes Qt's macros); useStlAlgorithm: a style preference, not a fault.
+  cppcheck --std=c++20 --language=c++ --platform=unix64 --library=qt \
+    --enable=warning,style,performance,portability --inline-suppr --error-exitcode=1 --quiet \
+    --suppress=missingIncludeSystem --suppress=useStlAlgorithm --suppress=unmatchedSuppression \
+    -j2 --template='{file}:{line}: {severity}: {message} [{id}]' \
+    "${includes[@]}" "${sources[@]}" || { echo "cppcheck: findings above"; return 1; }
+  echo "cppcheck: clean"
+}
+
+run_format() {
+  echo "== clang-format"
+  clang-format-14 --dry-run --Werror "${sources[@]}" "${headers[@]}" ||
+    { echo "clang-format: run clang-format-14 -i on the files above"; return 1; }
+  echo "clang-format: clean"
+}
+
+for check in tidy cppcheck format; do
+  if [[ -z "$only" || "$only" == "$check" ]]; then
+    "run_$check" || failed+=("$check")
+  fi
+done
+
+if ((${#failed[@]} > 0)); then
+  echo "lint failed: ${failed[*]}"
+  exit 1
+fi
+echo "lint clean"
