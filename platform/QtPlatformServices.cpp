@@ -32,7 +32,7 @@ QString FromUtf8(std::string_view text) {
 // 1,000 pixels, so a pasted text of a million characters would make a box a hundred thousand
 // pixels tall that takes seconds to lay out, and nobody could read it anyway.
 constexpr qsizetype kLongestShownLine = 1000;
-constexpr qsizetype kShownEnd = 200;  // characters kept at each end of a shortened line
+constexpr qsizetype kShownEnd = 60;  // characters kept at each end, about 400 pixels each
 
 QString ShortenedLine(QStringView line) {
   if (line.size() <= kLongestShownLine) return line.toString();
