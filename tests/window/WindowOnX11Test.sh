@@ -1,12 +1,13 @@
 #!/bin/sh
 # Drives the real program on a private X server: generates a key and reads it from the clipboard
-# in another process, then checks a typed key and finds the clipboard empty afterwards.
+# in another process, checks a typed key and finds the clipboard empty afterwards, then closes
+# the window as a window manager would and expects the program to end on its own, cleanly.
 # Usage: WindowOnX11Test.sh PROGRAM
 set -eu
 
 program=$1
 if [ "${2:-}" != --inside ]; then
-  for tool in xvfb-run xauth xdotool xclip; do
+  for tool in xvfb-run xauth xdotool xclip python3; do
     if ! command -v "$tool" >/dev/null 2>&1; then
       echo "skipped: $tool is missing (install xvfb xauth xdotool xclip)"
       exit 77
@@ -74,5 +75,16 @@ wait_until_gone 'Password Quality ' || fail "the report did not go away"
 sleep 0.2
 after=$(clipboard)
 [ -z "$after" ] || fail "the clipboard still holds '$after' after checking"
+
+# Closing plays the animation and ends the program within about two seconds.
+python3 "$(dirname "$0")/RequestClose.py" "$window"
+for _ in $(seq 50); do
+  kill -0 "$app" 2>/dev/null || break
+  sleep 0.1
+done
+kill -0 "$app" 2>/dev/null && fail "the program still runs 5 s after its window was closed"
+status=0
+wait "$app" || status=$?
+[ "$status" -eq 0 ] || fail "the program ended with status $status"
 
 echo "PASS"
