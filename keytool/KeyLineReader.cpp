@@ -37,8 +37,32 @@ KeyLineReader::KeyLineReader(std::size_t max_line_bytes)
           static_cast<std::size_t>(decoder_.requiredSpace(static_cast<qsizetype>(kDecodePiece)))) {}
 
 ReadOutcome KeyLineReader::ReadAll(ByteSource& source, const LineHandler& on_line) {
-  using Status = ReadOutcome::Status;
   decoder_.resetState();
+  if (const std::optional<std::string_view> whole = source.WholeInput()) {
+    return ReadInPlace(*whole, on_line);
+  }
+  return ReadInPieces(source, on_line);
+}
+
+ReadOutcome KeyLineReader::ReadInPlace(std::string_view input, const LineHandler& on_line) {
+  std::size_t line_number = 0;
+  while (!input.empty()) {
+    ++line_number;
+    const void* found = std::memchr(input.data(), '\n', input.size());
+    const std::size_t end =
+        found == nullptr
+            ? input.size()
+            : static_cast<std::size_t>(static_cast<const char*>(found) - input.data()) + 1;
+    if (const auto fault = TakeLine(input.substr(0, end), found != nullptr, on_line)) {
+      return {*fault, line_number};
+    }
+    input.remove_prefix(end);
+  }
+  return {ReadOutcome::Status::Finished, line_number};
+}
+
+ReadOutcome KeyLineReader::ReadInPieces(ByteSource& source, const LineHandler& on_line) {
+  using Status = ReadOutcome::Status;
   filled_ = 0;
 
   // A line may carry a CR and needs its LF in the buffer; beyond that no buffer is needed.
@@ -69,12 +93,11 @@ ReadOutcome KeyLineReader::ReadAll(ByteSource& source, const LineHandler& on_lin
     const char* const data = buffer_.get();
     while (const void* found = std::memchr(data + scan_from, '\n', filled_ - scan_from)) {
       const auto end = static_cast<std::size_t>(static_cast<const char*>(found) - data) + 1;
-      const std::string_view with_break(data + line_start, end - line_start);
       ++line_number;
-      const std::string_view line = WithoutLineBreak(with_break);
-      if (line.size() > max_line_bytes_) return {Status::LineTooLong, line_number};
-      if (!DecodesCleanly(with_break)) return {Status::InvalidUtf8, line_number};
-      on_line(line);
+      if (const auto fault =
+              TakeLine(std::string_view(data + line_start, end - line_start), true, on_line)) {
+        return {*fault, line_number};
+      }
       line_start = scan_from = end;
     }
     scan_from = filled_;
@@ -85,16 +108,25 @@ ReadOutcome KeyLineReader::ReadAll(ByteSource& source, const LineHandler& on_lin
   }
 
   if (line_start < filled_) {
-    const std::string_view line(buffer_.get() + line_start, filled_ - line_start);
     ++line_number;
-    if (line.size() > max_line_bytes_) return {Status::LineTooLong, line_number};
-    // The LF ends a character cut short at the end of the input, which shows it as an error.
-    if (!DecodesCleanly(line) || !DecodesCleanly("\n")) {
-      return {Status::InvalidUtf8, line_number};
-    }
-    on_line(line);
+    const std::string_view last_line(buffer_.get() + line_start, filled_ - line_start);
+    if (const auto fault = TakeLine(last_line, false, on_line)) return {*fault, line_number};
   }
   return {Status::Finished, line_number};
+}
+
+// Checks one line, given with its LF unless it is the input's last line without one, and hands
+// it on; or says what is wrong with it.
+std::optional<ReadOutcome::Status> KeyLineReader::TakeLine(std::string_view bytes, bool ends_in_lf,
+                                                           const LineHandler& on_line) {
+  const std::string_view line = ends_in_lf ? WithoutLineBreak(bytes) : bytes;
+  if (line.size() > max_line_bytes_) return ReadOutcome::Status::LineTooLong;
+  // An LF after the last line shows a character cut short by the end of the input.
+  if (!DecodesCleanly(bytes) || (!ends_in_lf && !DecodesCleanly("\n"))) {
+    return ReadOutcome::Status::InvalidUtf8;
+  }
+  on_line(line);
+  return std::nullopt;
 }
 
 // Feeds the decoder, which carries an unfinished character from one call to the next; a line

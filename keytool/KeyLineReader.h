@@ -26,6 +26,10 @@ class ByteSource {
   // Lets the reader take its buffer in one piece instead of growing it.
   virtual std::size_t SizeHint() const { return 0; }
 
+  // The whole input at once, when it can be seen in place without copying (a regular file mapped
+  // into memory), valid while the source lives; nothing otherwise. Read is not called then.
+  virtual std::optional<std::string_view> WholeInput() { return std::nullopt; }
+
  protected:
   ByteSource() = default;
   ByteSource(const ByteSource&) = default;
@@ -64,8 +68,9 @@ struct ReadOutcome {
 // that ends in LF has no empty line after it. Reading stops at the first faulty line, after every
 // line before it was handed on.
 //
-// Memory stays at about the longest line: lines are handed on in place from one reused buffer,
-// and checking a line decodes it a small piece at a time into a fixed scratch area.
+// Memory stays at about the longest line: lines are handed on in place from one reused buffer, or
+// straight from the input when the source can show it whole, and checking a line decodes it a
+// small piece at a time into a fixed scratch area.
 class KeyLineReader {
  public:
   // Receives each line without its line break, as a view valid only during the call.
@@ -79,6 +84,10 @@ class KeyLineReader {
   ReadOutcome ReadAll(ByteSource& source, const LineHandler& on_line);
 
  private:
+  ReadOutcome ReadInPlace(std::string_view input, const LineHandler& on_line);
+  ReadOutcome ReadInPieces(ByteSource& source, const LineHandler& on_line);
+  std::optional<ReadOutcome::Status> TakeLine(std::string_view bytes, bool ends_in_lf,
+                                              const LineHandler& on_line);
   bool DecodesCleanly(std::string_view bytes);
   void MakeRoom(std::size_t kept_from);
 

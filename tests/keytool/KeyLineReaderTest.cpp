@@ -21,8 +21,25 @@ namespace {
 
 using Lines = QList<QByteArray>;
 
+// Stands for a source that shows its whole input in place, as a mapped file does.
+constexpr std::size_t kInPlace = 0;
 // Read sizes that make lines, CR LF pairs and multi-byte characters straddle the reads.
-constexpr std::array<std::size_t, 5> kChunkSizes = {1, 2, 3, 7, 65536};
+constexpr std::array<std::size_t, 6> kChunkSizes = {kInPlace, 1, 2, 3, 7, 65536};
+
+QByteArray HowRead(std::size_t chunk_size) {
+  return chunk_size == kInPlace ? QByteArray("in place")
+                                : "reads of " + QByteArray::number(chunk_size);
+}
+
+class InPlaceSource : public ByteSource {
+ public:
+  explicit InPlaceSource(std::string_view bytes) : bytes_(bytes) {}
+  std::optional<std::size_t> Read(std::span<char> /*buffer*/) override { return std::nullopt; }
+  std::optional<std::string_view> WholeInput() override { return bytes_; }
+
+ private:
+  std::string_view bytes_;
+};
 
 struct Result {
   Lines lines;
@@ -39,9 +56,13 @@ Result ReadWith(KeyLineReader& reader, ByteSource& source) {
 
 Result Read(const QByteArray& input, std::size_t chunk_size,
             std::size_t max_line_bytes = KeyLineReader::kDefaultMaxLineBytes) {
-  MemorySource source(std::string_view(input.constData(), static_cast<std::size_t>(input.size())),
-                      chunk_size);
+  const std::string_view bytes(input.constData(), static_cast<std::size_t>(input.size()));
   KeyLineReader reader(max_line_bytes);
+  if (chunk_size == kInPlace) {
+    InPlaceSource source(bytes);
+    return ReadWith(reader, source);
+  }
+  MemorySource source(bytes, chunk_size);
   return ReadWith(reader, source);
 }
 
@@ -110,7 +131,8 @@ void KeyLineReaderTest::splitsLines_data() {
   };
   for (const auto& row : cases) {
     for (const std::size_t chunk : kChunkSizes) {
-      QTest::addRow("%s, reads of %zu", row.name, chunk) << row.input << row.lines << chunk;
+      QTest::addRow("%s, %s", row.name, HowRead(chunk).constData())
+          << row.input << row.lines << chunk;
     }
   }
 }
@@ -153,7 +175,7 @@ void KeyLineReaderTest::stopsAtInvalidUtf8_data() {
   };
   for (const auto& row : cases) {
     for (const std::size_t chunk : kChunkSizes) {
-      QTest::addRow("%s, reads of %zu", row.name, chunk)
+      QTest::addRow("%s, %s", row.name, HowRead(chunk).constData())
           << row.input << row.lines_before << row.faulty_line << chunk;
     }
   }
@@ -225,7 +247,8 @@ void KeyLineReaderTest::holdsLinesLargerThanItsFirstBuffer() {
   QFETCH(Lines, lines);
 
   const QByteArray input = lines.join('\n') + '\n';
-  for (const std::size_t chunk : {std::size_t{4093}, std::size_t{65536}, std::size_t{1} << 20U}) {
+  for (const std::size_t chunk :
+       {kInPlace, std::size_t{4093}, std::size_t{65536}, std::size_t{1} << 20U}) {
     for (const std::size_t limit :
          {KeyLineReader::kDefaultMaxLineBytes, std::numeric_limits<std::size_t>::max()}) {
       const Result result = Read(input, chunk, limit);

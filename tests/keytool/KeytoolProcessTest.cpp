@@ -88,6 +88,7 @@ class KeytoolProcessTest : public QObject {
   void generatesDifferentKeysEachRun();
   void scoresEachLine_data();
   void scoresEachLine();
+  void continuesFromWhereTheFileStands();
   void reportsAsJson_data();
   void reportsAsJson();
   void reportsForReading();
@@ -214,6 +215,23 @@ void KeytoolProcessTest::scoresEachLine() {
     QCOMPARE(run.err, QByteArray());
     QCOMPARE(run.out, scores);
   }
+}
+
+// A file already read partway, as in `{ read -r header; morvane-keytool score; } < keys.txt`, is
+// scored from where it stands, even off a page boundary.
+void KeytoolProcessTest::continuesFromWhereTheFileStands() {
+  QTemporaryFile file;
+  QVERIFY(file.open());
+  file.write(QByteArray(5000, 'x') + "\nabc\nAbc1!x\n");
+  QVERIFY(file.flush());
+
+  QProcess shell;
+  shell.start(u"/bin/sh"_s, {u"-c"_s, u"{ read -r header; exec \"$0\" score; } < \"$1\""_s,
+                             QStringLiteral(MORVANE_KEYTOOL_PATH), file.fileName()});
+  QVERIFY(shell.waitForFinished(60000));
+  QCOMPARE(shell.exitCode(), 0);
+  QCOMPARE(shell.readAllStandardError(), QByteArray());
+  QCOMPARE(shell.readAllStandardOutput(), QByteArray("12\n81\n"));
 }
 
 void KeytoolProcessTest::reportsAsJson_data() {
