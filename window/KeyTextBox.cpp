@@ -21,15 +21,20 @@ KeyTextBox::KeyTextBox(QWidget* parent) : QLineEdit(parent) {
 }
 
 void KeyTextBox::setText(const QString& text) {
-  ShowTextOfLength(text.size());
+  HideTextBeyondLength(text.size());
   QLineEdit::setText(text);
 }
 
 void KeyTextBox::keyPressEvent(QKeyEvent* event) {
   if (event->matches(QKeySequence::Paste) && !isReadOnly()) {
-    ShowTextOfLength(text().size() + QGuiApplication::clipboard()->text().size());
+    HideTextBeyondLength(text().size() + QGuiApplication::clipboard()->text().size());
   }
   QLineEdit::keyPressEvent(event);
+}
+
+// Only ever hides: showing again waits for textChanged, when the long text is already gone.
+void KeyTextBox::HideTextBeyondLength(qsizetype length) {
+  if (length > kLongestShownKey && echoMode() != NoEcho) setEchoMode(NoEcho);
 }
 
 void KeyTextBox::ShowTextOfLength(qsizetype length) {

@@ -26,6 +26,7 @@ class KeyTextBox : public QLineEdit {
   void paintEvent(QPaintEvent* event) override;
 
  private:
+  void HideTextBeyondLength(qsizetype length);
   void ShowTextOfLength(qsizetype length);
 };
 
