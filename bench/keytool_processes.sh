@@ -62,6 +62,14 @@ for input in random-letters a-then-b; do
   report "score / wc -m ($input)" "$(awk -v a="$tool_best" -v b="$wc_best" 'BEGIN { print a / b }')" 5 at-most
 done
 
+# A file on standard input is mapped; a pipe is read piece by piece into one growing buffer.
+echo "  for information, through a pipe (no target):"
+file="$work/random-letters.txt"
+hyperfine --style none --warmup 2 --runs 10 --export-csv "$work/pipe.csv" \
+  "cat '$file' | wc -m" "cat '$file' | '$keytool' score" >/dev/null
+printf '  cat | wc -m:    best %7.1f ms;  cat | keytool score: best %7.1f ms\n' \
+  "$(best_ms "$work/pipe.csv" 1)" "$(best_ms "$work/pipe.csv" 2)"
+
 echo
 echo "generate --count 10000 --length 12, against pwgen -s 12 10000 (best of 10 runs)"
 hyperfine --style none -N --warmup 2 --runs 10 --export-csv "$work/generate.csv" \
