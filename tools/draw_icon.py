@@ -54,4 +54,4 @@ def main(path):
 
 
 if __name__ == "__main__":
-    main(sys.argv[1] if len(sys.argv) > 1 else "app/morvane-generator.png")
+    main(sys.argv[1] if len(sys.argv) > 1 else "app/org.morvane.Generator.png")
