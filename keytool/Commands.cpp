@@ -3,7 +3,7 @@
 #include "Module1.h"
 #include "ReportText.h"
 
-#include <cinttypes>
+#include <cstddef>
 #include <string>
 
 namespace morvane::keytool {
@@ -30,17 +30,17 @@ int ForEachKey(ByteSource& keys, std::FILE* out, std::FILE* err,
   if (outcome.status == ReadOutcome::Status::Finished) return Finish(out, err);
 
   std::fflush(out);  // the answers so far come before the complaint
-  const auto line = static_cast<std::uintmax_t>(outcome.line_number);
+  const std::size_t line = outcome.line_number;
   switch (outcome.status) {
     case ReadOutcome::Status::InvalidUtf8:
-      std::fprintf(err, "morvane-keytool: line %ju: not valid UTF-8\n", line);
+      std::fprintf(err, "morvane-keytool: line %zu: not valid UTF-8\n", line);
       return kBadUsageOrInput;
     case ReadOutcome::Status::LineTooLong:
-      std::fprintf(err, "morvane-keytool: line %ju: longer than %zu bytes\n", line,
+      std::fprintf(err, "morvane-keytool: line %zu: longer than %zu bytes\n", line,
                    KeyLineReader::kDefaultMaxLineBytes);
       return kBadUsageOrInput;
     case ReadOutcome::Status::ReadFailed:
-      std::fprintf(err, "morvane-keytool: line %ju: cannot read standard input\n", line);
+      std::fprintf(err, "morvane-keytool: line %zu: cannot read standard input\n", line);
       return kInputOutputFailure;
     case ReadOutcome::Status::Finished:
       break;
