@@ -1,6 +1,6 @@
-// Feeds arbitrary bytes to morvane-keytool's line reader in uneven pieces, with a line limit, a
-// wrong size hint and a read that fails part way, and checks every outcome against a plain
-// split of the same bytes: each valid line is handed on unchanged, and reading stops at the
+// Feeds arbitrary bytes to morvane-keytool's line reader in uneven pieces or whole in place, with
+// a line limit, a wrong size hint and a read that fails part way, and checks every outcome against
+// a plain split of the same bytes: each valid line is handed on unchanged, and reading stops at the
 // first bad line with its number.
 
 #include "FrontReader.h"
@@ -31,38 +31,51 @@ struct Expected {
   ReadOutcome outcome;
 };
 
-// Hands out the input in pieces of a scripted size, claims a size that may be wrong, and can
-// fail once `fail_at` bytes have been delivered.
+// How a source hands out its bytes.
+struct SourceScript {
+  std::size_t piece = 1;               // at most this many bytes a read
+  std::optional<std::size_t> fail_at;  // a read fails once this many bytes were delivered
+  std::size_t size_hint = 0;           // may be wrong, as for a file that changes while read
+  bool whole = false;                  // shows the input in place, as a mapped file does
+};
+
+// Hands out the input as scripted: in pieces, possibly failing part way, or whole in place.
 class ScriptedSource final : public ByteSource {
  public:
-  ScriptedSource(std::string_view bytes, std::size_t piece, std::optional<std::size_t> fail_at,
-                 std::size_t size_hint)
-      : bytes_(bytes), piece_(piece), fail_at_(fail_at), size_hint_(size_hint) {}
+  ScriptedSource(std::string_view bytes, const SourceScript& script)
+      : bytes_(bytes), script_(script) {}
 
   std::optional<std::size_t> Read(std::span<char> buffer) override {
+    if (script_.whole) {
+      std::fprintf(stderr, "the reader read a source that shows its input whole\n");
+      std::abort();
+    }
     if (buffer.empty()) {
       std::fprintf(stderr, "the reader asked for no bytes, which reads as the end\n");
       std::abort();
     }
     std::size_t available = bytes_.size() - delivered_;
-    if (fail_at_) {
-      if (delivered_ == *fail_at_) return std::nullopt;
-      available = std::min(available, *fail_at_ - delivered_);
+    if (script_.fail_at) {
+      if (delivered_ == *script_.fail_at) return std::nullopt;
+      available = std::min(available, *script_.fail_at - delivered_);
     }
-    const std::size_t count = std::min({buffer.size(), piece_, available});
+    const std::size_t count = std::min({buffer.size(), script_.piece, available});
     std::memcpy(buffer.data(), bytes_.data() + delivered_, count);
     delivered_ += count;
     return count;
   }
 
-  std::size_t SizeHint() const override { return size_hint_; }
+  std::size_t SizeHint() const override { return script_.size_hint; }
+
+  std::optional<std::string_view> WholeInput() override {
+    if (!script_.whole) return std::nullopt;
+    return bytes_;
+  }
 
  private:
   std::string_view bytes_;
   std::size_t delivered_ = 0;
-  std::size_t piece_;
-  std::optional<std::size_t> fail_at_;
-  std::size_t size_hint_;
+  SourceScript script_;
 };
 
 // The outcome by the rules of the tool's input, from the bytes that arrive before the end or the
@@ -127,14 +140,15 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* bytes, std::size_t siz
   morvane::fuzzing::FrontReader settings({bytes, std::min<std::size_t>(size, 5)});
   const std::uint8_t piece_setting = settings.Byte();
   const std::uint8_t limit_setting = settings.Byte();
-  const std::uint8_t failure_setting = settings.Byte();
+  const std::uint8_t source_setting = settings.Byte();
   const std::uint8_t hint_setting = settings.Byte();
   const std::uint8_t repeat_setting = settings.Byte();
   const std::string_view body(reinterpret_cast<const char*>(bytes) + std::min<std::size_t>(size, 5),
                               size - std::min<std::size_t>(size, 5));
 
   // Uneven pieces split lines, CR LF pairs and multi-byte characters across reads.
-  const std::size_t piece = piece_setting == 0 ? 1U << 20U : piece_setting;
+  SourceScript script;
+  script.piece = piece_setting == 0 ? 1U << 20U : piece_setting;
   // Mostly a small limit, so that too-long lines turn up; otherwise the tool's own.
   const std::size_t max_line_bytes =
       limit_setting < 200 ? limit_setting : KeyLineReader::kDefaultMaxLineBytes;
@@ -145,24 +159,25 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* bytes, std::size_t siz
   input.reserve(body.size() * repeats);
   for (std::size_t i = 0; i < repeats; ++i) input.append(body);
 
-  std::optional<std::size_t> fail_at;
-  if (failure_setting >= 128) {
-    fail_at =
-        std::min<std::size_t>(input.size(), static_cast<std::size_t>(failure_setting - 128U) * 7U);
+  if (source_setting >= 128) {
+    script.fail_at =
+        std::min<std::size_t>(input.size(), static_cast<std::size_t>(source_setting - 128U) * 7U);
+  } else {
+    script.whole = source_setting >= 64;
   }
-  // A hint may be wrong, as for a file that grows or shrinks while it is read.
-  const std::size_t size_hint =
-      hint_setting < 64 ? 0 : static_cast<std::size_t>(hint_setting - 64U) * 11U;
+  script.size_hint = hint_setting < 64 ? 0 : static_cast<std::size_t>(hint_setting - 64U) * 11U;
 
   const std::string_view delivered =
-      fail_at ? std::string_view(input).substr(0, *fail_at) : std::string_view(input);
-  const Expected expected = SplitLines(delivered, fail_at.has_value(), max_line_bytes);
+      script.fail_at ? std::string_view(input).substr(0, *script.fail_at) : std::string_view(input);
+  const Expected expected = SplitLines(delivered, script.fail_at.has_value(), max_line_bytes);
 
-  // The same reader twice: nothing of the first run may leak into the second.
+  // The same reader twice, the second time the other way round when the input can be shown
+  // whole: nothing of the first run may leak into the second.
   KeyLineReader reader(max_line_bytes);
   for (int run = 0; run < 2; ++run) {
-    ScriptedSource source(input, piece, fail_at, size_hint);
+    ScriptedSource source(input, script);
     CheckRun(reader, source, expected);
+    if (!script.fail_at) script.whole = !script.whole;
   }
   return 0;
 }
