@@ -28,6 +28,8 @@ class WindowGeometry {
   WindowGeometry() = default;
   WindowGeometry(const WindowGeometry&) = default;
   WindowGeometry& operator=(const WindowGeometry&) = default;
+  WindowGeometry(WindowGeometry&&) = default;
+  WindowGeometry& operator=(WindowGeometry&&) = default;
 };
 
 }  // namespace morvane
