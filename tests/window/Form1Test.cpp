@@ -247,7 +247,7 @@ class Form1Test : public QObject {
     QTest::addColumn<QList<bool>>("boxes");
     QTest::addColumn<QString>("key");
     QTest::addColumn<QString>("verdict");
-    const auto row = [](const char* name, QList<bool> boxes, const QString& key,
+    const auto row = [](const char* name, const QList<bool>& boxes, const QString& key,
                         const char* verdict) {
       QTest::addRow("%s", name) << boxes << key << QString::fromLatin1(verdict);
     };
