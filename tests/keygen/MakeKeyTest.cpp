@@ -28,7 +28,8 @@ std::vector<float> EveryDrawValue() {
 
 std::vector<morvane::CharCode> CodesOf(const KeyText& key) {
   std::vector<morvane::CharCode> codes;
-  for (const char32_t c : morvane::reference::CodePoints(key)) {
+  const std::optional<std::u32string> characters = morvane::reference::DecodeUtf8(key);
+  for (const char32_t c : characters.value()) {
     codes.push_back(morvane::CodeOfCharacter(c));
   }
   return codes;
