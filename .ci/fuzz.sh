@@ -15,14 +15,18 @@ cd "$repo"
 
 seconds="${MORVANE_FUZZ_SECONDS:-60}"
 build_dir="$(realpath -m "${MORVANE_FUZZ_BUILD_DIR:-build-fuzz}")"
-targets="${MORVANE_FUZZ_TARGETS:-$(ls fuzz/corpus)}"
+if [[ -n "${MORVANE_FUZZ_TARGETS:-}" ]]; then
+  read -r -a targets <<<"$MORVANE_FUZZ_TARGETS"
+else
+  mapfile -t targets < <(ls fuzz/corpus)
+fi
 
 export CC="${CC:-clang-14}" CXX="${CXX:-clang++-14}"
 cmake -S . -B "$build_dir" -DCMAKE_BUILD_TYPE=RelWithDebInfo \
   -DMORVANE_SANITIZE=ON -DMORVANE_BUILD_FUZZERS=ON \
   -DMORVANE_BUILD_TESTS=OFF -DMORVANE_BUILD_BENCHMARKS=OFF >/dev/null
 build_targets=()
-for target in $targets; do build_targets+=("fuzz_$target"); done
+for target in "${targets[@]}"; do build_targets+=("fuzz_$target"); done
 cmake --build "$build_dir" -j2 --target "${build_targets[@]}"
 
 # The run grows its corpus in a scratch copy, so the repository stays as committed.
@@ -35,7 +39,7 @@ export ASAN_OPTIONS="${ASAN_OPTIONS:-detect_leaks=1:abort_on_error=1}"
 export UBSAN_OPTIONS="${UBSAN_OPTIONS:-print_stacktrace=1:halt_on_error=1}"
 
 failed=()
-for target in $targets; do
+for target in "${targets[@]}"; do
   corpus="$work/$target"
   cp -r "fuzz/corpus/$target" "$corpus"
   echo "== fuzz_$target for ${seconds}s"
@@ -55,4 +59,4 @@ if ((${#failed[@]} > 0)); then
   echo "fuzzing failed: ${failed[*]}"
   exit 1
 fi
-echo "fuzzing clean:" $targets
+echo "fuzzing clean: ${targets[*]}"

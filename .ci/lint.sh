@@ -1,14 +1,15 @@
 #!/usr/bin/env bash
-# Static checks of the project's own C++: clang-tidy (rules in .clang-tidy), cppcheck and
-# clang-format. Any finding of any of the three exits non-zero; all three always run.
+# Static checks of the project's own code: clang-tidy (rules in .clang-tidy), cppcheck and
+# clang-format on the C++, shellcheck (warnings and errors) on the shell scripts. Any finding
+# exits non-zero; every check always runs.
 #
 # Environment:
 #   MORVANE_LINT_BUILD_DIR  configured build for compile_commands.json (default build-lint)
-#   MORVANE_LINT_ONLY       "tidy", "cppcheck" or "format" to run one of them (default: all)
+#   MORVANE_LINT_ONLY       "tidy", "cppcheck", "format" or "shell" to run one (default: all)
 set -uo pipefail
 
 repo="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
-cd "$repo"
+cd "$repo" || exit 1
 
 build_dir="$(realpath -m "${MORVANE_LINT_BUILD_DIR:-build-lint}")"
 only="${MORVANE_LINT_ONLY:-}"
@@ -80,7 +81,15 @@ run_format() {
   echo "clang-format: clean"
 }
 
-for check in tidy cppcheck format; do
+run_shell() {
+  echo "== shellcheck"
+  local scripts
+  mapfile -t scripts < <(git ls-files '*.sh' .ci/run)
+  shellcheck --severity=warning "${scripts[@]}" || { echo "shellcheck: findings above"; return 1; }
+  echo "shellcheck: clean"
+}
+
+for check in tidy cppcheck format shell; do
   if [[ -z "$only" || "$only" == "$check" ]]; then
     "run_$check" || failed+=("$check")
   fi
