@@ -20,8 +20,14 @@ mapfile -t sources < <(git ls-files '*.cpp')
 mapfile -t headers < <(git ls-files '*.h')
 mapfile -t source_dirs < <(printf '%s\n' "${sources[@]}" "${headers[@]}" | xargs -n1 dirname | sort -u)
 
+# A missing tool fails its check, so that nothing passes unexamined.
+need() {
+  command -v "$1" >/dev/null || { echo "$1 is not installed"; return 1; }
+}
+
 run_tidy() {
   echo "== clang-tidy"
+  need clang++-14 && need clang-tidy-14 && need run-clang-tidy-14 || return 1
   # clang, so that the fuzz targets configure; benchmarks when Google Benchmark is installed.
   local benchmarks=OFF
   if [[ -e /usr/include/benchmark/benchmark.h ]]; then benchmarks=ON; fi
@@ -62,6 +68,7 @@ run_tidy() {
 
 run_cppcheck() {
   echo "== cppcheck"
+  need cppcheck || return 1
   local includes=()
   for dir in "${source_dirs[@]}"; do includes+=(-I "$dir"); done
   # missingIncludeSystem: system and Qt headers are left out on purpose (the qt library file
@@ -70,19 +77,21 @@ run_cppcheck() {
     --enable=warning,style,performance,portability --inline-suppr --error-exitcode=1 --quiet \
     --suppress=missingIncludeSystem --suppress=useStlAlgorithm --suppress=unmatchedSuppression \
     -j2 --template='{file}:{line}: {severity}: {message} [{id}]' \
-    "${includes[@]}" "${sources[@]}" || { echo "cppcheck: findings above"; return 1; }
+    "${includes[@]}" "${sources[@]}" 2>&1 || { echo "cppcheck: findings above"; return 1; }
   echo "cppcheck: clean"
 }
 
 run_format() {
   echo "== clang-format"
-  clang-format-14 --dry-run --Werror "${sources[@]}" "${headers[@]}" ||
+  need clang-format-14 || return 1
+  clang-format-14 --dry-run --Werror "${sources[@]}" "${headers[@]}" 2>&1 ||
     { echo "clang-format: run clang-format-14 -i on the files above"; return 1; }
   echo "clang-format: clean"
 }
 
 run_shell() {
   echo "== shellcheck"
+  need shellcheck || return 1
   local scripts
   mapfile -t scripts < <(git ls-files '*.sh' .ci/run)
   shellcheck --severity=warning "${scripts[@]}" || { echo "shellcheck: findings above"; return 1; }
