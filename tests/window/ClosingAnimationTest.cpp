@@ -1,11 +1,9 @@
 #include "ClosingAnimation.h"
 
+#include <QStringList>
 #include <QTest>
 
 #include <algorithm>
-#include <stdexcept>
-#include <string>
-#include <vector>
 
 using morvane::AnimationEnd;
 using morvane::RunClosingAnimation;
@@ -14,50 +12,35 @@ Q_DECLARE_METATYPE(AnimationEnd)
 
 namespace {
 
-// A window in twips that logs every write and can be told to refuse or fail some of them.
+// A window in twips on a screen 3000 twips wide, which logs every write.
 class FakeWindow : public morvane::WindowGeometry {
  public:
   float top = 1500;
   float left = 1500;
   float width = 5295;
   float height = 3615;
-  float screen_width = 3000;
   float minimum_size = 0;  // sizes stop here, as a window system's minimum would
-  bool frozen = false;     // every write is ignored
-  bool left_fails = false;
-  bool reading_fails = false;
-  std::vector<std::string> log;
+  bool frozen = false;     // every write is ignored, as for a window that is kept in place
+  QStringList log;
+  int passes = 0;
 
-  float Top() const override { return Read(top); }
-  float Left() const override { return Read(left); }
-  float Width() const override { return Read(width); }
-  float Height() const override { return Read(height); }
+  float Top() const override { return top; }
+  float Left() const override { return left; }
+  float Width() const override { return width; }
+  float Height() const override { return height; }
   void SetTop(float twips) override { Write("top", top, twips); }
-  void SetLeft(float twips) override {
-    if (left_fails) throw std::runtime_error("refused");
-    Write("left", left, twips);
-  }
+  void SetLeft(float twips) override { Write("left", left, twips); }
   void SetWidth(float twips) override { Write("width", width, std::max(minimum_size, twips)); }
   void SetHeight(float twips) override { Write("height", height, std::max(minimum_size, twips)); }
-  float ScreenWidth() const override { return screen_width; }
-  void ShowChanges() override { log.emplace_back("show"); }
-
-  int Passes() const { return static_cast<int>(std::count(log.begin(), log.end(), "show")); }
+  float ScreenWidth() const override { return 3000; }
+  void ShowChanges() override { ++passes; }
 
  private:
-  float Read(float value) const {
-    if (reading_fails) throw std::runtime_error("gone");
-    return value;
-  }
   void Write(const char* what, float& value, float twips) {
-    log.push_back(std::string(what) + " " + std::to_string(static_cast<int>(twips)));
+    log << QStringLiteral("%1 %2").arg(QLatin1String(what)).arg(twips);
     if (!frozen) value = twips;
   }
 };
-
-bool NeverOutOfTime() {
-  return false;
-}
 
 }  // namespace
 
@@ -67,74 +50,40 @@ class ClosingAnimationTest : public QObject {
  private slots:
   void changesTopLeftWidthHeightInThisOrder() {
     FakeWindow window;
-    RunClosingAnimation(window, NeverOutOfTime);
-    const std::vector<std::string> first_pass(window.log.begin(), window.log.begin() + 5);
-    QCOMPARE(first_pass, (std::vector<std::string>{"top 1530", "left 1530", "width 5235",
-                                                   "height 3555", "show"}));
+    RunClosingAnimation(window, [] { return false; });
+    QCOMPARE(window.log.mid(0, 5),
+             QStringList({"top 1530", "left 1530", "width 5235", "height 3555", "top 1560"}));
   }
 
-  void endsWhereItShould_data() {
+  // The top is compared with the screen's width after each pass.
+  void alwaysEnds_data() {
     QTest::addColumn<float>("top");
-    QTest::addColumn<float>("screenWidth");
     QTest::addColumn<float>("minimumSize");
+    QTest::addColumn<bool>("frozen");
+    QTest::addColumn<int>("timeLimit");  // passes until the time runs out; 0 for never
     QTest::addColumn<AnimationEnd>("end");
     QTest::addColumn<int>("passes");
-
-    // The test compares the top with the screen's width and comes after each pass.
-    QTest::addRow("top passes the screen's width")
-        << 1500.0F << 3000.0F << 0.0F << AnimationEnd::LeftScreen << 51;
-    QTest::addRow("top equal to the width is not past it")
-        << 2970.0F << 3000.0F << 0.0F << AnimationEnd::LeftScreen << 2;
-    QTest::addRow("already beyond: still one pass")
-        << 9000.0F << 3000.0F << 0.0F << AnimationEnd::LeftScreen << 1;
-    QTest::addRow("at its smallest it only moves")
-        << 0.0F << 30000.0F << 600.0F << AnimationEnd::LeftScreen << 1001;
+    const auto row = [](const char* name, float top, float minimum, bool frozen, int time,
+                        AnimationEnd end, int passes) {
+      QTest::addRow("%s", name) << top << minimum << frozen << time << end << passes;
+    };
+    row("top equal to the width is not past it", 2970, 0, false, 0, AnimationEnd::LeftScreen, 2);
+    row("already beyond: still one pass", 9000, 0, false, 0, AnimationEnd::LeftScreen, 1);
+    row("at its smallest it only moves", 0, 600, false, 0, AnimationEnd::LeftScreen, 101);
+    row("a window that cannot move stops", 1500, 0, true, 0, AnimationEnd::Stuck, 1);
+    row("time runs out", -1e6F, 0, false, 5, AnimationEnd::OutOfTime, 5);
   }
-  void endsWhereItShould() {
+  void alwaysEnds() {
     QFETCH(float, top);
-    QFETCH(float, screenWidth);
     QFETCH(float, minimumSize);
-    QFETCH(AnimationEnd, end);
-    QFETCH(int, passes);
+    QFETCH(bool, frozen);
+    QFETCH(int, timeLimit);
     FakeWindow window;
     window.top = top;
-    window.screen_width = screenWidth;
     window.minimum_size = minimumSize;
-
-    QCOMPARE(RunClosingAnimation(window, NeverOutOfTime), end);
-    QCOMPARE(window.Passes(), passes);
-    QVERIFY(window.top > screenWidth);
-    QCOMPARE(window.left - 1500.0F, window.top - top);  // down and right alike
-    QCOMPARE(window.width, std::max(minimumSize, 5295.0F - 2.0F * (window.top - top)));
-  }
-
-  void stopsOnAWindowThatCannotMove() {
-    FakeWindow window;
-    window.frozen = true;
-    QCOMPARE(RunClosingAnimation(window, NeverOutOfTime), AnimationEnd::Stuck);
-    QCOMPARE(window.Passes(), 1);
-  }
-
-  void stopsWhenTimeRunsOut() {
-    FakeWindow window;
-    window.screen_width = 1e9F;
-    int asked = 0;
-    QCOMPARE(RunClosingAnimation(window, [&] { return ++asked == 5; }), AnimationEnd::OutOfTime);
-    QCOMPARE(window.Passes(), 5);
-  }
-
-  void aRefusedChangeSkipsOnlyThatChange() {
-    FakeWindow window;
-    window.left_fails = true;
-    QCOMPARE(RunClosingAnimation(window, NeverOutOfTime), AnimationEnd::LeftScreen);
-    QCOMPARE(window.left, 1500.0F);
-    QCOMPARE(window.Passes(), 51);
-  }
-
-  void aWindowThatCannotBeReadEndsAtOnce() {
-    FakeWindow window;
-    window.reading_fails = true;
-    QCOMPARE(RunClosingAnimation(window, NeverOutOfTime), AnimationEnd::Failed);
+    window.frozen = frozen;
+    QTEST(RunClosingAnimation(window, [&] { return window.passes == timeLimit; }), "end");
+    QTEST(window.passes, "passes");
   }
 };
 
