@@ -7,10 +7,11 @@
 set -euo pipefail
 
 packages=(build-essential cmake qt6-base-dev fonts-liberation)
+test_packages=(xvfb xauth xclip xdotool python3 libbenchmark-dev desktop-file-utils appstream)
+ci_packages=(clang libclang-rt-14-dev clang-tidy clang-format cppcheck shellcheck valgrind)
 case "${1:-}" in
-  --ci) packages+=(xvfb xauth xclip xdotool libbenchmark-dev desktop-file-utils appstream
-                   clang libclang-rt-14-dev clang-tidy clang-format cppcheck valgrind) ;;
-  --test) packages+=(xvfb xauth xclip xdotool libbenchmark-dev desktop-file-utils appstream) ;;
+  --test) packages+=("${test_packages[@]}") ;;
+  --ci) packages+=("${test_packages[@]}" "${ci_packages[@]}") ;;
   "") ;;
   *) echo "usage: $0 [--test|--ci]" >&2; exit 2 ;;
 esac
