@@ -29,7 +29,7 @@ void ExitNow() {
 // Calls `then` once, right after the first paint of a widget that `matches` accepts.
 class FirstPaint : public QObject {
  public:
-  FirstPaint(std::function<bool(QObject*)> matches, std::function<void()> then)
+  FirstPaint(std::function<bool(const QObject*)> matches, std::function<void()> then)
       : matches_(std::move(matches)), then_(std::move(then)) {
     QCoreApplication::instance()->installEventFilter(this);
   }
@@ -44,7 +44,7 @@ class FirstPaint : public QObject {
   }
 
  private:
-  std::function<bool(QObject*)> matches_;
+  std::function<bool(const QObject*)> matches_;
   std::function<void()> then_;
   bool done_ = false;
 };
@@ -68,7 +68,7 @@ int main(int argc, char* argv[]) {
   if (mode == QLatin1String("empty")) {
     QWidget empty;
     empty.resize(345, 211);
-    FirstPaint painted([&](QObject* o) { return o == &empty; }, &ExitNow);
+    FirstPaint painted([&](const QObject* o) { return o == &empty; }, &ExitNow);
     empty.show();
     return QApplication::exec();
   }
@@ -83,14 +83,14 @@ int main(int argc, char* argv[]) {
   const auto paste = [&] {
     QGuiApplication::clipboard()->setText(LongKey(length - 1));
     key_painted = std::make_unique<FirstPaint>(
-        [&](QObject* o) { return o == key_box; },
+        [&](const QObject* o) { return o == key_box; },
         [&] {
           if (mode == QLatin1String("paste")) {
             ExitNow();
             return;
           }
           box_painted = std::make_unique<FirstPaint>(
-              [](QObject* o) { return qobject_cast<QMessageBox*>(o); },
+              [](const QObject* o) { return qobject_cast<const QMessageBox*>(o) != nullptr; },
               [&] {
                 std::fprintf(stderr, "box after %lld ms\n", clock.elapsed());
                 ExitNow();
@@ -103,7 +103,7 @@ int main(int argc, char* argv[]) {
     QKeyEvent press(QEvent::KeyPress, Qt::Key_V, Qt::ControlModifier);
     QApplication::sendEvent(key_box, &press);
   };
-  FirstPaint form_painted([&](QObject* o) { return o == &form; },
+  FirstPaint form_painted([&](const QObject* o) { return o == &form; },
                           mode == QLatin1String("form") ? std::function<void()>(&ExitNow)
                                                         : std::function<void()>(paste));
   form.show();

@@ -4,6 +4,7 @@
 #include <QRandomGenerator>
 #include <QTest>
 
+#include <array>
 #include <string>
 
 using morvane::CheckKey;
@@ -11,7 +12,7 @@ using morvane::CheckKey;
 namespace {
 
 std::string_view View(const QByteArray& bytes) {
-  return {bytes.constData(), std::size_t(bytes.size())};
+  return {bytes.constData(), static_cast<std::size_t>(bytes.size())};
 }
 
 std::string Repeat(std::string_view block, std::size_t times) {
@@ -23,7 +24,7 @@ std::string Repeat(std::string_view block, std::size_t times) {
 // n characters with no repetition: lower-case letters counting up, then a final "z".
 std::string Distinct(std::size_t n) {
   std::string out;
-  for (std::size_t i = 0; i + 1 < n; ++i) out.push_back(char('a' + i % 25));
+  for (std::size_t i = 0; i + 1 < n; ++i) out.push_back(static_cast<char>('a' + i % 25));
   if (n > 0) out.push_back('z');
   return out;
 }
@@ -125,7 +126,7 @@ void CheckKeyTest::scoresLongKeys() {
 void CheckKeyTest::agreesWithPlainLoopOnRandomShortKeys() {
   // A small alphabet makes repetitions common; the multi-byte entries make sure that comparing
   // bytes and comparing characters never disagree.
-  const std::string_view alphabet[] = {
+  const std::array<std::string_view, 9> alphabet = {
       "a", "b", "A", "1", "_", ":", "\xC3\xA9", "\xE2\x82\xAC", "\xF0\x9F\x98\x80"};
   QRandomGenerator random(20261207);
   for (int round = 0; round < 20000; ++round) {

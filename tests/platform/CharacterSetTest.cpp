@@ -30,7 +30,7 @@ void CharacterSetTest::mapsWindows1252_data() {
   QTest::addColumn<uint>("character");
   QTest::addColumn<int>("code");
 
-  QTest::addRow("letter A") << uint('A') << 65;
+  QTest::addRow("letter A") << static_cast<uint>('A') << 65;
   QTest::addRow("delete") << 0x7Fu << 127;
   QTest::addRow("euro sign") << 0x20ACu << 128;
   QTest::addRow("unassigned 129") << 0x81u << 129;
