@@ -1,5 +1,6 @@
 #include "CommandLine.h"
 #include "Commands.h"
+#include "MorvaneVersion.h"
 #include "StandardInput.h"
 #include "SystemServices.h"
 
