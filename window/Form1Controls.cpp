@@ -2,6 +2,7 @@
 #include "Form1.h"
 
 #include "KeyTextBox.h"
+#include "MorvaneVersion.h"
 
 #include <QCheckBox>
 #include <QLabel>
@@ -130,7 +131,7 @@ void Form1::CreateControls() {
                          QStringLiteral("ASCII Characters"));
 
   label2_ = Place<QLabel>(this, "Label2", FromTwips(0, 2880, 5175, 255));
-  label2_->setToolTip(QStringLiteral("Morvane & Generator 1.00"));
+  label2_->setToolTip(QStringLiteral("Morvane & Generator " MORVANE_VERSION));
 
   // The classic look: push buttons with a flat face in the background colour and a raised
   // border, which the "Windows" style draws (Fusion paints a gradient), and check boxes whose
