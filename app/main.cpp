@@ -15,6 +15,7 @@ int main(int argc, char* argv[]) {
 
   morvane::QtPlatformServices services;
   morvane::Form1 form(services);
+  services.SetMainWindow(form);
   form.show();
   return QApplication::exec();
 }

@@ -50,14 +50,10 @@ constexpr std::array<double, 5> kCodeOffsets = {-0.5, -0.4999, 0.0, 0.4999, 0.5}
 
 // A random source that replays the fuzzer's bytes. Once they run out it cycles through every
 // code, so MakeKey always finishes: each class has accepted codes among 0 to 999.
-class ScriptedRandomSource final : public morvane::PlatformServices {
+class ScriptedRandomSource final : public morvane::RandomServices {
  public:
   explicit ScriptedRandomSource(std::span<const std::uint8_t> script) : script_(script) {}
 
-  void ShowMessageBox(morvane::MessageBoxStyle /*style*/, std::string_view /*prompt*/,
-                      std::string_view /*title*/) override {
-    std::abort();  // making a key shows nothing
-  }
   float SecondsSinceMidnight() override { return 0.0F; }
   void Reseed(float /*seed*/) override {}
 
@@ -92,7 +88,7 @@ class ScriptedRandomSource final : public morvane::PlatformServices {
 
 // The generator's loop as the rules state it: draw, scale by 1000 in double precision, round
 // ties to even, keep the character when its code is accepted.
-std::string ReplayMakeKey(morvane::PlatformServices& source, int length, int class_number) {
+std::string ReplayMakeKey(morvane::RandomServices& source, int length, int class_number) {
   std::u32string key;
   while (static_cast<int>(key.size()) < length) {
     const double value = std::nearbyint(static_cast<double>(source.NextRandom()) * 1000.0);

@@ -91,11 +91,11 @@ bool AcceptsCode(ClassCode class_code, CharCode code) {
   return false;
 }
 
-void RandomizeFromTimer(PlatformServices& services) {
+void RandomizeFromTimer(RandomServices& services) {
   services.Reseed(services.SecondsSinceMidnight());
 }
 
-KeyText MakeKey(PlatformServices& services, std::uint8_t length, ClassCode class_code) {
+KeyText MakeKey(RandomServices& services, std::uint8_t length, ClassCode class_code) {
   const ClassRanges* entry = FindClass(class_code);
   if (entry == nullptr) {
     throw std::invalid_argument("unknown class code " +

@@ -32,11 +32,11 @@ std::optional<ClassCode> ClassCodeFromNumber(long long number);
 bool AcceptsCode(ClassCode class_code, CharCode code);
 
 // Feeds the time of day into the random source; run once before each batch of keys.
-void RandomizeFromTimer(PlatformServices& services);
+void RandomizeFromTimer(RandomServices& services);
 
 // A key of `length` random characters from the class. Draws r in [0, 1) until length characters
 // are accepted; each draw names the code round(r x 1000). Throws std::invalid_argument for a class
 // code outside the enumeration, which no draw could ever satisfy.
-KeyText MakeKey(PlatformServices& services, std::uint8_t length, ClassCode class_code);
+KeyText MakeKey(RandomServices& services, std::uint8_t length, ClassCode class_code);
 
 }  // namespace morvane

@@ -50,7 +50,7 @@ int ForEachKey(ByteSource& keys, std::FILE* out, std::FILE* err,
 
 }  // namespace
 
-int RunGenerate(const GenerateRequest& request, PlatformServices& services, std::FILE* out,
+int RunGenerate(const GenerateRequest& request, RandomServices& services, std::FILE* out,
                 std::FILE* err) {
   RandomizeFromTimer(services);
   for (long long made = 0; made < request.count; ++made) {

@@ -15,7 +15,7 @@ inline constexpr int kBadUsageOrInput = 2;
 
 // Each command writes its answers to `out` and its one-line error, if any, to `err`, and
 // returns the exit status.
-int RunGenerate(const GenerateRequest& request, PlatformServices& services, std::FILE* out,
+int RunGenerate(const GenerateRequest& request, RandomServices& services, std::FILE* out,
                 std::FILE* err);
 int RunScore(ByteSource& keys, std::FILE* out, std::FILE* err);
 int RunReport(const ReportRequest& request, ByteSource& keys, std::FILE* out, std::FILE* err);

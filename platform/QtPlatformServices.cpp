@@ -1,31 +1,20 @@
 #include "QtPlatformServices.h"
 
+#include "SystemClock.h"
+
 #include <QApplication>
 #include <QClipboard>
 #include <QMessageBox>
 #include <QMimeData>
-#include <QScreen>
-#include <QWidget>
+#include <QUtf8StringView>
 
-#include <algorithm>
-#include <cmath>
 #include <memory>
 
 namespace morvane {
 namespace {
 
-constexpr float kTwipsPerPixel = 15.0F;
-
-int PixelsFromTwips(float twips) {
-  return static_cast<int>(std::lround(twips / kTwipsPerPixel));
-}
-
-float TwipsFromPixels(int pixels) {
-  return static_cast<float>(pixels) * kTwipsPerPixel;
-}
-
 QString FromUtf8(std::string_view text) {
-  return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
+  return QUtf8StringView(text.data(), static_cast<qsizetype>(text.size())).toString();
 }
 
 // Longer lines are shortened in the middle for display. A message box wraps a long key at about
@@ -66,7 +55,8 @@ void QtPlatformServices::ShowMessageBox(MessageBoxStyle style, std::string_view 
   box.exec();
 }
 
-void PutSecretTextOnClipboard(const QString& text) {
+void QtPlatformServices::SetClipboardText(std::string_view utf8) {
+  const QString text = FromUtf8(utf8);
   auto data = std::make_unique<QMimeData>();
   data->setText(text);
 #if defined(Q_OS_WIN)
@@ -89,52 +79,20 @@ void PutSecretTextOnClipboard(const QString& text) {
   QGuiApplication::clipboard()->setMimeData(data.release());
 }
 
-void EndProgram() {
+void QtPlatformServices::EndProgram() {
   QCoreApplication::quit();
 }
 
-float QtWindowGeometry::Top() const {
-  return TwipsFromPixels(window_.frameGeometry().top());
+float QtPlatformServices::SecondsSinceMidnight() {
+  return morvane::SecondsSinceMidnight();
 }
 
-float QtWindowGeometry::Left() const {
-  return TwipsFromPixels(window_.frameGeometry().left());
+void QtPlatformServices::Reseed(float seed) {
+  random_.Reseed(seed);
 }
 
-float QtWindowGeometry::Width() const {
-  return TwipsFromPixels(window_.frameGeometry().width());
-}
-
-float QtWindowGeometry::Height() const {
-  return TwipsFromPixels(window_.frameGeometry().height());
-}
-
-void QtWindowGeometry::SetTop(float twips) {
-  window_.move(window_.frameGeometry().left(), PixelsFromTwips(twips));
-}
-
-void QtWindowGeometry::SetLeft(float twips) {
-  window_.move(PixelsFromTwips(twips), window_.frameGeometry().top());
-}
-
-// The outer size includes the frame; resize() takes the inner size, so carry the difference.
-void QtWindowGeometry::SetWidth(float twips) {
-  const int frame = window_.frameGeometry().width() - window_.width();
-  window_.resize(std::max(0, PixelsFromTwips(twips) - frame), window_.height());
-}
-
-void QtWindowGeometry::SetHeight(float twips) {
-  const int frame = window_.frameGeometry().height() - window_.height();
-  window_.resize(window_.width(), std::max(0, PixelsFromTwips(twips) - frame));
-}
-
-float QtWindowGeometry::ScreenWidth() const {
-  const QScreen* screen = window_.screen();
-  return screen == nullptr ? 0.0F : TwipsFromPixels(screen->geometry().width());
-}
-
-void QtWindowGeometry::ShowChanges() {
-  QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+float QtPlatformServices::NextRandom() {
+  return random_.Next();
 }
 
 }  // namespace morvane

@@ -1,50 +1,38 @@
 #pragma once
 
-#include "SystemServices.h"
-#include "WindowGeometry.h"
+#include "PlatformServices.h"
+#include "QtWindowGeometry.h"
+#include "RandomSource.h"
 
-class QString;
 class QWidget;
 
 namespace morvane {
 
-// The production services for the window: SystemServices with real message boxes.
-class QtPlatformServices : public SystemServices {
+// The production services for the window, on Qt Widgets and the operating system's random
+// generator.
+class QtPlatformServices final : public PlatformServices {
  public:
-  QtPlatformServices() = default;
+  // The window that MainWindowGeometry() moves and resizes; set once it exists.
+  void SetMainWindow(QWidget& window) { geometry_.SetWindow(window); }
+
+  float SecondsSinceMidnight() override;
+  void Reseed(float seed) override;
+  float NextRandom() override;
 
   // A modal box over the active window. Texts are always shown as plain text, so a key that
   // looks like markup appears literally.
   void ShowMessageBox(MessageBoxStyle style, std::string_view prompt,
                       std::string_view title) override;
-};
+  void SetClipboardText(std::string_view text) override;
+  WindowGeometry& MainWindowGeometry() override { return geometry_; }
 
-// Replaces the clipboard's content by `text` as plain text, marked as secret where the desktop
-// has a convention for it, so that clipboard managers and histories do not keep keys.
-void PutSecretTextOnClipboard(const QString& text);
-
-// Ends the program through the event loop's normal exit, which lets a clipboard manager take
-// over the clipboard before the process goes.
-void EndProgram();
-
-// The geometry of a top-level widget, with twips converted to logical pixels.
-class QtWindowGeometry : public WindowGeometry {
- public:
-  explicit QtWindowGeometry(QWidget& window) : window_(window) {}
-
-  float Top() const override;
-  float Left() const override;
-  float Width() const override;
-  float Height() const override;
-  void SetTop(float twips) override;
-  void SetLeft(float twips) override;
-  void SetWidth(float twips) override;
-  void SetHeight(float twips) override;
-  float ScreenWidth() const override;
-  void ShowChanges() override;
+  // Leaves the event loop the normal way, which lets a clipboard manager take over the
+  // clipboard before the process goes.
+  void EndProgram() override;
 
  private:
-  QWidget& window_;
+  RandomSource random_;
+  QtWindowGeometry geometry_;
 };
 
 }  // namespace morvane

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "WindowGeometry.h"
+#include "PlatformServices.h"
 
 #include <functional>
 
@@ -11,7 +11,6 @@ enum class AnimationEnd {
   LeftScreen,  // the window's top passed the screen's width
   Stuck,       // a whole pass changed nothing: the window system keeps the window where it is
   OutOfTime,   // the time allowed ran out first
-  Failed,      // the geometry could not even be read
 };
 
 // Shrinks the window about its centre and slides it down and to the right, 30 twips a pass, until

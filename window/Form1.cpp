@@ -3,7 +3,6 @@
 #include "ClosingAnimation.h"
 #include "Form1Rules.h"
 #include "KeyTextBox.h"
-#include "QtPlatformServices.h"
 #include "QualityReport.h"
 
 #include <QCheckBox>
@@ -14,8 +13,7 @@
 #include <QPushButton>
 #include <QScrollBar>
 
-#include <exception>
-#include <stdexcept>
+#include <optional>
 
 namespace morvane {
 namespace {
@@ -26,28 +24,12 @@ const QColor kLightGrey(192, 192, 192);
 // The closing animation may take this long at most.
 constexpr qint64 kAnimationMilliseconds = 2000;
 
-// Runs one step of a handler that goes on with its next step when this one fails.
-template <typename Step>
-void TrapFailure(Step step) {
-  try {
-    step();
-  } catch (const std::exception&) {
-    // The step is abandoned; what it changed before failing stays.
-  }
-}
-
 void PaintGrey(QWidget* widget) {
   QPalette palette = widget->palette();
   palette.setColor(QPalette::Window, kLightGrey);
   palette.setColor(QPalette::Button, kLightGrey);  // check boxes and buttons paint with it
   widget->setPalette(palette);
   widget->setAutoFillBackground(true);
-}
-
-std::uint8_t LengthOrFail(const QLineEdit* length_box) {
-  const std::optional<std::uint8_t> length = LengthFromText(length_box->text().toStdString());
-  if (!length) throw std::range_error("the length is not a number from 0 to 255");
-  return *length;
 }
 
 QString ToQString(const KeyText& key) {
@@ -100,13 +82,12 @@ void Form1::Form_Unload() {
   // Free the window's size so that it can shrink; its layout is fixed only while it is used.
   setMinimumSize(0, 0);
   setMaximumSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX);
-  QtWindowGeometry geometry(*this);
   QElapsedTimer clock;
   clock.start();
-  TrapFailure([&] {
-    RunClosingAnimation(geometry, [&] { return clock.elapsed() >= kAnimationMilliseconds; });
-  });
-  EndProgram();
+  // However the animation ends (off the screen, stuck, out of time), the program ends after it.
+  RunClosingAnimation(services_.MainWindowGeometry(),
+                      [&] { return clock.elapsed() >= kAnimationMilliseconds; });
+  services_.EndProgram();
 }
 
 void Form1::Check1_Click() {
@@ -140,26 +121,25 @@ void Form1::VScroll1_Change() {
 }
 
 void Form1::Command1_Click() {
-  TrapFailure([&] { text1_->setText(QString()); });
-  TrapFailure([&] { RandomizeFromTimer(services_); });
-  TrapFailure([&] {
-    const std::optional<ClassCode> code =
-        ClassCodeForBoxes(check1_->isChecked(), check2_->isChecked(), check3_->isChecked());
-    if (code) text1_->setText(ToQString(MakeKey(services_, LengthOrFail(text2_), *code)));
-  });
+  text1_->setText(QString());
+  RandomizeFromTimer(services_);
+  // No key can be made for a length that is no number from 0 to 255. That step is skipped and the
+  // rest go on: Text1 stays empty, and the report on it is the requirements error.
+  const std::optional<std::uint8_t> length = LengthFromText(text2_->text().toStdString());
+  const std::optional<ClassCode> code =
+      ClassCodeForBoxes(check1_->isChecked(), check2_->isChecked(), check3_->isChecked());
+  if (code && length) text1_->setText(ToQString(MakeKey(services_, *length, *code)));
   if (!check1_->isChecked() && !check2_->isChecked() && !check3_->isChecked() &&
       !check4_->isChecked()) {
     services_.ShowMessageBox(MessageBoxStyle::Critical, "Are You Sure You Want A Password?? :) ",
                              "Error");
     return;
   }
-  TrapFailure([&] {
-    if (check4_->isChecked()) {
-      text1_->setText(ToQString(MakeKey(services_, LengthOrFail(text2_), ClassCode::Wide)));
-    }
-  });
-  TrapFailure([&] { ShowKeyQuality(); });
-  TrapFailure([&] { text1_->setFocus(); });
+  if (check4_->isChecked() && length) {
+    text1_->setText(ToQString(MakeKey(services_, *length, ClassCode::Wide)));
+  }
+  ShowKeyQuality();
+  text1_->setFocus();
 }
 
 void Form1::cmdOK_Click() {
@@ -177,7 +157,7 @@ void Form1::cmdOK_Click() {
 }
 
 void Form1::Text1_Change() {
-  PutSecretTextOnClipboard(text1_->text());
+  services_.SetClipboardText(text1_->text().toStdString());
 }
 
 void Form1::ShowKeyQuality() {

@@ -3,6 +3,7 @@
 
 #include "KeyTextBox.h"
 #include "MorvaneVersion.h"
+#include "Twips.h"
 
 #include <QCheckBox>
 #include <QLabel>
@@ -16,9 +17,6 @@
 
 namespace morvane {
 namespace {
-
-// Geometry is laid out in twips; Qt scales logical pixels for high-DPI screens by itself.
-constexpr int kTwipsPerPixel = 15;
 
 QRect FromTwips(int left, int top, int width, int height) {
   return {left / kTwipsPerPixel, top / kTwipsPerPixel, width / kTwipsPerPixel,

@@ -75,6 +75,7 @@ int main(int argc, char* argv[]) {
 
   morvane::QtPlatformServices services;
   morvane::Form1 form(services);
+  services.SetMainWindow(form);
   auto* key_box = form.findChild<QLineEdit*>(QStringLiteral("Text3"));
   QElapsedTimer clock;
 

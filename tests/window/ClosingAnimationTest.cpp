@@ -1,48 +1,17 @@
 #include "ClosingAnimation.h"
+#include "FakeWindowGeometry.h"
 
-#include <QStringList>
 #include <QTest>
 
-#include <algorithm>
+#include <string>
+#include <vector>
 
 using morvane::AnimationEnd;
 using morvane::RunClosingAnimation;
 
 Q_DECLARE_METATYPE(AnimationEnd)
 
-namespace {
-
-// A window in twips on a screen 3000 twips wide, which logs every write.
-class FakeWindow : public morvane::WindowGeometry {
- public:
-  float top = 1500;
-  float left = 1500;
-  float width = 5295;
-  float height = 3615;
-  float minimum_size = 0;  // sizes stop here, as a window system's minimum would
-  bool frozen = false;     // every write is ignored, as for a window that is kept in place
-  QStringList log;
-  int passes = 0;
-
-  float Top() const override { return top; }
-  float Left() const override { return left; }
-  float Width() const override { return width; }
-  float Height() const override { return height; }
-  void SetTop(float twips) override { Write("top", top, twips); }
-  void SetLeft(float twips) override { Write("left", left, twips); }
-  void SetWidth(float twips) override { Write("width", width, std::max(minimum_size, twips)); }
-  void SetHeight(float twips) override { Write("height", height, std::max(minimum_size, twips)); }
-  float ScreenWidth() const override { return 3000; }
-  void ShowChanges() override { ++passes; }
-
- private:
-  void Write(const char* what, float& value, float twips) {
-    log << QStringLiteral("%1 %2").arg(QLatin1String(what)).arg(twips);
-    if (!frozen) value = twips;
-  }
-};
-
-}  // namespace
+using FakeWindow = morvane::testing::FakeWindowGeometry;
 
 class ClosingAnimationTest : public QObject {
   Q_OBJECT
@@ -51,8 +20,9 @@ class ClosingAnimationTest : public QObject {
   void changesTopLeftWidthHeightInThisOrder() {
     FakeWindow window;
     RunClosingAnimation(window, [] { return false; });
-    QCOMPARE(window.log.mid(0, 5),
-             QStringList({"top 1530", "left 1530", "width 5235", "height 3555", "top 1560"}));
+    const std::vector<std::string> first_writes(window.log.begin(), window.log.begin() + 5);
+    QCOMPARE(first_writes, std::vector<std::string>(
+                               {"top 1530", "left 1530", "width 5235", "height 3555", "top 1560"}));
   }
 
   // The top is compared with the screen's width after each pass.

@@ -1,3 +1,4 @@
+#include "CharacterSet.h"
 #include "Form1.h"
 #include "ScriptedServices.h"
 
@@ -5,9 +6,7 @@
 #include <QCheckBox>
 #include <QClipboard>
 #include <QLineEdit>
-#include <QMimeData>
 #include <QPushButton>
-#include <QScreen>
 #include <QScrollBar>
 #include <QTest>
 
@@ -16,45 +15,25 @@
 using morvane::MessageBoxStyle;
 using morvane::testing::ScriptedServices;
 
-Q_DECLARE_METATYPE(MessageBoxStyle)
-
 namespace {
 
-// Draws that name the codes 50+i, 70+i, 100+i and 200+i for i = 0 to 9 in turn, so each class
-// code picks its own characters out of them and the keys are not repetitions.
-std::vector<float> MixedDraws() {
+// The random source names these characters in turn, again and again; a key holds those that its
+// classes accept, in this order.
+const QString kDrawnCharacters = QStringLiteral("Ab1\u20ACCd2Ef3Gh4Ij5Kl6Mn7Op8");
+
+std::vector<float> Draws() {
   std::vector<float> draws;
-  for (int i = 0; i < 10; ++i) {
-    for (const int code : {50, 70, 100, 200}) draws.push_back(static_cast<float>(code + i) / 1000);
+  for (const QChar c : kDrawnCharacters) {
+    draws.push_back(static_cast<float>(morvane::CodeOfCharacter(c.unicode())) / 1000.0F);
   }
   return draws;
 }
 
-// Also notes what the clipboard held while each box was up.
-class RecordingServices : public ScriptedServices {
- public:
-  RecordingServices() : ScriptedServices(MixedDraws()) {}
-  void ShowMessageBox(MessageBoxStyle style, std::string_view prompt,
-                      std::string_view title) override {
-    ScriptedServices::ShowMessageBox(style, prompt, title);
-    clipboard_while_shown.push_back(QGuiApplication::clipboard()->text());
-  }
-  QStringList clipboard_while_shown;
-};
-
-const QColor kGrey(192, 192, 192);
+const QString kError = QStringLiteral("Error");
+const QString kReportTitle = QStringLiteral("Password Quality ");
+const QString kRequirements = QStringLiteral("The Key Does Not Meet The Requirements!");
 const QString kEarlierKey = QStringLiteral("earlier key");
-
-// Adds the style, title and prompt of the report on a key: its verdict, or the requirements
-// error when there is none.
-QTestData& Report(QTestData& row, const QString& key, const char* verdict) {
-  if (*verdict == 0) {
-    return row << MessageBoxStyle::Critical << "Error"
-               << "The Key Does Not Meet The Requirements!";
-  }
-  return row << MessageBoxStyle::Information << "Password Quality "
-             << "The Key Generated: " + key + "\r\n\r\nIs " + verdict + " Percent";
-}
+const QColor kGrey(192, 192, 192);
 
 }  // namespace
 
@@ -62,7 +41,7 @@ class Form1Test : public QObject {
   Q_OBJECT
 
  private:
-  std::unique_ptr<RecordingServices> services_;
+  std::unique_ptr<ScriptedServices> services_;
   std::unique_ptr<morvane::Form1> form_;
 
   template <typename Control = QWidget>
@@ -84,11 +63,24 @@ class Form1Test : public QObject {
     for (int i = 1; i <= 4; ++i) boxes += Check(i)->isChecked() ? '1' : '0';
     return boxes;
   }
+  QString Clipboard() const { return QString::fromStdString(services_->clipboard); }
+  QString FocusName() const { return QApplication::focusWidget()->objectName(); }
+  // The one box shown since the start of the test, as title and prompt.
+  QStringList OnlyBoxShown() const {
+    if (services_->shown_boxes.size() != 1) return {};
+    const auto& box = services_->shown_boxes.front();
+    const bool error = box.style == MessageBoxStyle::Critical;
+    return {QString::fromStdString(box.title), QString::fromStdString(box.prompt),
+            error ? QStringLiteral("critical") : QStringLiteral("information")};
+  }
+  void Paste(QLineEdit* box, const QString& text) {
+    QGuiApplication::clipboard()->setText(text);
+    QTest::keyClick(box, Qt::Key_V, Qt::ControlModifier);
+  }
 
  private slots:
   void init() {
-    QGuiApplication::clipboard()->clear();
-    services_ = std::make_unique<RecordingServices>();
+    services_ = std::make_unique<ScriptedServices>(Draws());
     form_ = std::make_unique<morvane::Form1>(*services_);
     form_->show();
     QVERIFY(QTest::qWaitForWindowActive(form_.get()));
@@ -99,12 +91,13 @@ class Form1Test : public QObject {
   }
 
   void startsWithLength12AndThreeClasses() {
+    QCOMPARE(form_->windowTitle(), QStringLiteral("Morvane & Generator"));
     QCOMPARE(form_->size(), QSize(345, 211));
     QCOMPARE(form_->grab().toImage().pixelColor(4, 4), kGrey);
     QCOMPARE(Text(3)->text() + Text(1)->text() + Text(2)->text(), QStringLiteral("12"));
     QCOMPARE(Stepper()->value(), 12);
     QCOMPARE(Boxes(), QStringLiteral("1110"));
-    QCOMPARE(QApplication::focusWidget(), Text(3));
+    QCOMPARE(FocusName(), QStringLiteral("Text3"));
     QVERIFY(services_->shown_boxes.empty());
     QTest::keyClicks(Text(1), QStringLiteral("x"));  // output and length are not typed into
     QTest::keyClicks(Text(2), QStringLiteral("9"));
@@ -113,41 +106,69 @@ class Form1Test : public QObject {
 
   // Twips at 15 to a pixel. Grey is checked where it shows, near the bottom-right corner: check
   // boxes and buttons paint their face with another palette role than the window.
-  void placesAndPaintsTheControls_data() {
+  void placesAndLabelsTheControls_data() {
     QTest::addColumn<QRect>("geometry");
     QTest::addColumn<QString>("caption");
+    QTest::addColumn<QString>("tip");
     QTest::addColumn<bool>("grey");
-    const auto row = [](const char* name, QRect geometry, const char* caption, bool grey) {
-      QTest::addRow("%s", name) << geometry << QString::fromLatin1(caption) << grey;
-    };
-    row("Text3", {16, 16, 273, 25}, "", false);
-    row("cmdOK", {296, 16, 33, 25}, "", true);
-    row("Text1", {16, 48, 273, 25}, "", false);
-    row("Command1", {16, 88, 121, 25}, "Generate Password", true);
-    row("Check1", {168, 87, 97, 25}, "Uppercase A-Z", true);
-    row("Check3", {168, 113, 97, 25}, "Lowercase a-z", true);
-    row("Label1", {24, 136, 121, 25}, "Length Of Password", true);
-    row("Check2", {168, 140, 81, 17}, "Numbers 0-9", true);
-    row("Text2", {32, 160, 41, 30}, "12", false);
-    row("VScroll1", {80, 160, 49, 30}, "", false);
-    row("Check4", {168, 160, 113, 25}, "ASCII Characters", true);
-    row("Label2", {0, 192, 345, 17}, "", true);
+    QTest::addRow("Text3") << QRect(16, 16, 273, 25) << ""
+                           << "" << false;
+    QTest::addRow("cmdOK") << QRect(296, 16, 33, 25) << ""
+                           << " Morvane " << true;
+    QTest::addRow("Text1") << QRect(16, 48, 273, 25) << ""
+                           << "Click To Copy To Clipboard" << false;
+    QTest::addRow("Command1") << QRect(16, 88, 121, 25) << "Generate Password"
+                              << "" << true;
+    QTest::addRow("Check1") << QRect(168, 87, 97, 25) << "Uppercase A-Z"
+                            << "" << true;
+    QTest::addRow("Check3") << QRect(168, 113, 97, 25) << "Lowercase a-z"
+                            << "" << true;
+    QTest::addRow("Label1") << QRect(24, 136, 121, 25) << "Length Of Password"
+                            << "" << true;
+    QTest::addRow("Check2") << QRect(168, 140, 81, 17) << "Numbers 0-9"
+                            << "" << true;
+    QTest::addRow("Text2") << QRect(32, 160, 41, 30) << "12"
+                           << "" << false;
+    QTest::addRow("VScroll1") << QRect(80, 160, 49, 30) << ""
+                              << "" << false;
+    QTest::addRow("Check4") << QRect(168, 160, 113, 25) << "ASCII Characters"
+                            << "" << true;
+    QTest::addRow("Label2") << QRect(0, 192, 345, 17) << ""
+                            << "Morvane & Generator 1.00" << true;
   }
-  void placesAndPaintsTheControls() {
+  void placesAndLabelsTheControls() {
     QFETCH(QRect, geometry);
     QFETCH(bool, grey);
     auto* control = Find(QString::fromLatin1(QTest::currentDataTag()));
     QCOMPARE(control->geometry(), geometry);
     QTEST(control->property("text").toString(), "caption");
+    QTEST(control->toolTip(), "tip");
     const QPoint inside = geometry.bottomRight() - QPoint(3, 3);
     if (grey) QCOMPARE(form_->grab().toImage().pixelColor(inside), kGrey);
+  }
+
+  void writesKeysInCourierNew_data() {
+    QTest::addColumn<qreal>("points");
+    QTest::addColumn<bool>("bold");
+    QTest::addColumn<bool>("readOnly");
+    QTest::addRow("Text3") << 9.75 << false << false;
+    QTest::addRow("Text1") << 9.75 << false << true;
+    QTest::addRow("Text2") << 14.25 << true << true;
+  }
+  void writesKeysInCourierNew() {
+    const QLineEdit* box = Find<QLineEdit>(QString::fromLatin1(QTest::currentDataTag()));
+    QCOMPARE(box->font().family(), QStringLiteral("Courier New"));
+    QTEST(box->font().pointSizeF(), "points");
+    QTEST(box->font().bold(), "bold");
+    QTEST(box->isReadOnly(), "readOnly");
+    QCOMPARE(box->alignment(), Qt::AlignCenter);
   }
 
   void tabsThroughTheControlsInOrder() {
     QStringList visited;
     for (int i = 0; i < 9; ++i) {
       QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
-      visited << QApplication::focusWidget()->objectName();
+      visited << FocusName();
     }
     QCOMPARE(visited, QStringList({"Text1", "Text2", "VScroll1", "Command1", "Check1", "Check2",
                                    "Check3", "Check4", "cmdOK"}));
@@ -162,6 +183,7 @@ class Form1Test : public QObject {
     QTest::addRow("digits over ASCII") << "0001" << 2 << "0100";
     QTest::addRow("lower case over ASCII") << "0001" << 3 << "0010";
     QTest::addRow("unchecking ASCII leaves nothing checked") << "0001" << 4 << "0000";
+    QTest::addRow("unchecking a class leaves ASCII unchecked") << "1110" << 2 << "1010";
   }
   void keepsAsciiApartFromTheClasses() {
     QFETCH(QString, before);
@@ -177,8 +199,11 @@ class Form1Test : public QObject {
     QTest::addColumn<int>("value");
     QTest::addColumn<QString>("length");
     QTest::addRow("lower arrow adds one") << 100 << "lower arrow" << 101 << "101";
+    QTest::addRow("upper arrow takes one away") << 100 << "upper arrow" << 99 << "99";
     QTest::addRow("a wheel notch is one step") << 100 << "wheel down" << 101 << "101";
+    QTest::addRow("lower arrow at 254 reaches 255") << 254 << "lower arrow" << 255 << "255";
     QTest::addRow("lower arrow at 255 escapes to 256") << 255 << "lower arrow" << 255 << "255";
+    QTest::addRow("upper arrow at 3 reaches 2") << 3 << "upper arrow" << 2 << "2";
     QTest::addRow("upper arrow at 2 escapes to 1") << 2 << "upper arrow" << 2 << "2";
     QTest::addRow("0 from code stands") << 0 << "" << 0 << "0";
     QTest::addRow("300 from code stands") << 300 << "" << 300 << "300";
@@ -200,103 +225,182 @@ class Form1Test : public QObject {
     QTEST(Text(2)->text(), "length");
   }
 
-  // Each with an earlier key in Text1. Generating: every row of the class table at length 12, no
-  // box at all, then length texts with the three classes; no key, or one shorter than 3
-  // characters, gets the requirements error. Checking a pasted key leaves Text1, Text3 and the
-  // clipboard empty and the focus in Text3; an empty Text3 leaves the earlier key standing.
-  void runsACommand_data() {
+  // Keys hold the characters of kDrawnCharacters that their classes accept, in turn. A length
+  // that is no number from 0 to 255 makes no key, and no key, or one shorter than 3 characters,
+  // gets the requirements error.
+  void generatesAKeyAndRatesIt_data() {
     QTest::addColumn<QString>("boxes");
     QTest::addColumn<QString>("length");
-    QTest::addColumn<QString>("pasted");  // into Text3
-    QTest::addColumn<QString>("button");
-    QTest::addColumn<MessageBoxStyle>("style");
+    QTest::addColumn<QString>("key");
     QTest::addColumn<QString>("title");
     QTest::addColumn<QString>("prompt");
-    QTest::addColumn<QString>("shown");  // on the clipboard while the box is up
-    QTest::addColumn<QString>("left");   // in Text1 and on the clipboard afterwards
-    QTest::addColumn<QString>("focus");
-    const auto generate = [](const char* boxes, const char* length, const QString& key,
-                             const char* verdict) {
-      auto& row = QTest::addRow("generate %s length '%s'", boxes, length)
-                  << boxes << length << QString() << "Command1";
-      Report(row, key, verdict) << key << key << "Text1";
+    const auto report = [](const char* key, const char* verdict) {
+      return QStringLiteral("The Key Generated: %1\r\n\r\n%2")
+          .arg(QString::fromUtf8(key), QString::fromUtf8(verdict));
     };
-    const auto check = [](const char* name, const QString& key, const char* verdict) {
-      auto& row = QTest::addRow("check %s", name)
-                  << QStringLiteral("1110") << QStringLiteral("12") << key << "cmdOK";
-      Report(row, key, verdict) << key << QString() << "Text3";
-    };
-    generate("1100", "12", "2F3G4H5I6J7K", "Medium Quality:  72");        // code 12
-    generate("1110", "12", "2Fd3Ge4Hf5Ig", "Very Strong Quality:  100");  // 123
-    generate("1000", "12", "FGHIJKLMNOFG", "Weak Quality:  48");          // 1
-    generate("1010", "12", "FdGeHfIgJhKi", "Medium Quality:  72");        // 13
-    generate("0110", "12", "2d3e4f5g6h7i", "Medium Quality:  72");        // 23
-    generate("0100", "12", "234567892345", "Weak Quality:  48");          // 2
-    generate("0010", "12", "defghijklmde", "Weak Quality:  48");          // 3
-    generate("0001", "12", QStringLiteral("2Fd\u00C83Ge\u00C94Hf\u00CA"),
-             "Very Strong Quality:  100");
-    QTest::addRow("generate with no box: no report")
-        << QStringLiteral("0000") << QStringLiteral("12") << QString() << "Command1"
-        << MessageBoxStyle::Critical << "Error"
-        << "Are You Sure You Want A Password?? :) " << QString() << QString() << "Command1";
-    generate("1110", "0", "", "");
-    generate("1110", "1", "2", "");
-    generate("1110", "2", "2F", "");
-    generate("1110", "1.5", "2F", "");  // rounded half to even
-    generate("1110", " 2.5 ", "2F", "");
-    generate("1110", "256", "", "");  // no byte: no key
-    generate("1110", "-1", "", "");
-    generate("1110", "twelve", "", "");
-    check("medium key", "Ab1:c", "Medium Quality:  68");
-    check("spaces, a key too", "   ", "");
-    check("markup, which stays text", "<b>x</b>", "Weak Quality:  48");
-    check("past Qt's usual limit of 32767", QString(99'999, 'a') + 'b',
-          "Very Strong Quality:  100");
-    QTest::addRow("check nothing")
-        << QStringLiteral("1110") << QStringLiteral("12") << QString() << "cmdOK"
-        << MessageBoxStyle::Critical << "Morvane (Error)"
-        << " Can Not Check Nothing " << kEarlierKey << kEarlierKey << "Text3";
+    QTest::addRow("upper case and digits, code 12")
+        << "1100"
+        << "12"
+        << "A1C2E3G4I5K6" << kReportTitle
+        << report("A1C2E3G4I5K6", "Is Medium Quality:  72 Percent");
+    QTest::addRow("all three classes, code 123")
+        << "1110"
+        << "12"
+        << "Ab1Cd2Ef3Gh4" << kReportTitle
+        << report("Ab1Cd2Ef3Gh4", "Is Very Strong Quality:  100 Percent");
+    QTest::addRow("upper case, code 1")
+        << "1000"
+        << "12"
+        << "ACEGIKMOACEG" << kReportTitle << report("ACEGIKMOACEG", "Is Weak Quality:  48 Percent");
+    QTest::addRow("upper and lower case, code 13")
+        << "1010"
+        << "12"
+        << "AbCdEfGhIjKl" << kReportTitle
+        << report("AbCdEfGhIjKl", "Is Medium Quality:  72 Percent");
+    QTest::addRow("digits and lower case, code 23")
+        << "0110"
+        << "12"
+        << "b1d2f3h4j5l6" << kReportTitle
+        << report("b1d2f3h4j5l6", "Is Medium Quality:  72 Percent");
+    QTest::addRow("digits, code 2")
+        << "0100"
+        << "12"
+        << "123456781234" << kReportTitle << report("123456781234", "Is Weak Quality:  48 Percent");
+    QTest::addRow("lower case, code 3")
+        << "0010"
+        << "12"
+        << "bdfhjlnpbdfh" << kReportTitle << report("bdfhjlnpbdfh", "Is Weak Quality:  48 Percent");
+    QTest::addRow("ASCII characters, code 66")
+        << "0001"
+        << "12"
+        << "Ab1\u20ACCd2Ef3Gh" << kReportTitle
+        << report("Ab1\u20ACCd2Ef3Gh", "Is Very Strong Quality:  100 Percent");
+    const QString longest = QStringLiteral("Ab1Cd2Ef3Gh4Ij5Kl6Mn7Op8").repeated(11).left(255);
+    QTest::addRow("the longest key, 255")
+        << "1110"
+        << "255" << longest << kReportTitle
+        << "The Key Generated: " + longest + "\r\n\r\nIs Very Strong Quality:  100 Percent";
+    QTest::addRow("length 0") << "1110"
+                              << "0"
+                              << "" << kError << kRequirements;
+    QTest::addRow("length 1") << "1110"
+                              << "1"
+                              << "A" << kError << kRequirements;
+    QTest::addRow("length 2") << "1110"
+                              << "2"
+                              << "Ab" << kError << kRequirements;
+    QTest::addRow("length 3") << "1110"
+                              << "3"
+                              << "Ab1" << kReportTitle
+                              << report("Ab1", "Is Weak Quality:  27 Percent");
+    QTest::addRow("1.5 rounds to 2") << "1110"
+                                     << "1.5"
+                                     << "Ab" << kError << kRequirements;
+    QTest::addRow("2.5 rounds to 2") << "1110"
+                                     << " 2.5 "
+                                     << "Ab" << kError << kRequirements;
+    QTest::addRow("256 is no byte") << "1110"
+                                    << "256"
+                                    << "" << kError << kRequirements;
+    QTest::addRow("-1 is no byte") << "1110"
+                                   << "-1"
+                                   << "" << kError << kRequirements;
+    QTest::addRow("no number") << "1110"
+                               << "twelve"
+                               << "" << kError << kRequirements;
   }
-  void runsACommand() {
+  void generatesAKeyAndRatesIt() {
     QFETCH(QString, boxes);
     QFETCH(QString, length);
-    QFETCH(QString, pasted);
-    QFETCH(QString, button);
-    QFETCH(QString, left);
+    QFETCH(QString, key);
+    QFETCH(QString, title);
+    QFETCH(QString, prompt);
     SetBoxes(boxes);
     Text(2)->setText(length);
-    QGuiApplication::clipboard()->setText(pasted);
-    QTest::keyClick(Text(3), Qt::Key_V, Qt::ControlModifier);
-    Text(1)->setText(kEarlierKey);  // which its mirror puts on the clipboard
-    Click(qPrintable(button));
+    Text(1)->setText(kEarlierKey);
+    Click("Command1");
 
-    QCOMPARE(services_->reseeds.size(), button == QLatin1String("Command1") ? 1u : 0u);
-    QCOMPARE(services_->shown_boxes.size(), 1u);
-    const auto& box = services_->shown_boxes.front();
-    QTEST(box.style, "style");
-    QTEST(QString::fromStdString(box.title), "title");
-    QTEST(QString::fromStdString(box.prompt), "prompt");
-    QTEST(services_->clipboard_while_shown.value(0), "shown");
-    QCOMPARE(Text(1)->text(), left);
-    QCOMPARE(QGuiApplication::clipboard()->text(), left);
-    if (!left.isEmpty()) {
-      const QMimeData* clipboard = QGuiApplication::clipboard()->mimeData();
-      QCOMPARE(clipboard->data(QStringLiteral("x-kde-passwordManagerHint")), QByteArray("secret"));
-    }
+    QCOMPARE(services_->reseeds, std::vector<float>{services_->time_of_day});
+    QCOMPARE(services_->draws_before_reseed, std::vector<std::size_t>{0});
+    const QString style = title == kError ? QStringLiteral("critical") : "information";
+    QCOMPARE(OnlyBoxShown(), QStringList({title, prompt, style}));
+    QCOMPARE(QString::fromStdString(services_->shown_boxes.front().clipboard), key);
+    QCOMPARE(Text(1)->text(), key);
+    QCOMPARE(Clipboard(), key);
+    QCOMPARE(FocusName(), QStringLiteral("Text1"));
+  }
+
+  // Checking shows the report on the key and leaves both boxes and the clipboard empty, with the
+  // focus in the box to type into.
+  void checksATypedKey_data() {
+    QTest::addColumn<QString>("key");
+    QTest::addColumn<QString>("title");
+    QTest::addColumn<QString>("prompt");
+    QTest::addRow("medium key") << "Ab1:c" << kReportTitle
+                                << "The Key Generated: Ab1:c\r\n\r\nIs Medium Quality:  68 Percent";
+    QTest::addRow("spaces at its ends stay")
+        << " Ab1 " << kReportTitle
+        << "The Key Generated:  Ab1 \r\n\r\nIs Medium Quality:  68 Percent";
+    QTest::addRow("only spaces is a key too") << "   " << kError << kRequirements;
+    QTest::addRow("markup stays text")
+        << "<b>x</b>" << kReportTitle
+        << "The Key Generated: <b>x</b>\r\n\r\nIs Weak Quality:  48 Percent";
+    const QString past_limit = QString(99'999, 'a') + 'b';
+    QTest::addRow("past Qt's usual limit of 32767")
+        << past_limit << kReportTitle
+        << "The Key Generated: " + past_limit + "\r\n\r\nIs Very Strong Quality:  100 Percent";
+  }
+  void checksATypedKey() {
+    QFETCH(QString, key);
+    QFETCH(QString, title);
+    QFETCH(QString, prompt);
+    Paste(Text(3), key);
+    Click("cmdOK");
+
+    const QString style = title == kError ? QStringLiteral("critical") : "information";
+    QCOMPARE(OnlyBoxShown(), QStringList({title, prompt, style}));
+    QCOMPARE(QString::fromStdString(services_->shown_boxes.front().clipboard), key);
+    QVERIFY(services_->reseeds.empty());
+    QCOMPARE(Text(1)->text(), QString());
     QCOMPARE(Text(3)->text(), QString());
-    QTEST(QApplication::focusWidget()->objectName(), "focus");
+    QCOMPARE(Clipboard(), QString());
+    QCOMPARE(FocusName(), QStringLiteral("Text3"));
     QTest::keyClicks(Text(3), QStringLiteral("Ab1"));  // a long key left no hidden display
     QCOMPARE(Text(3)->displayText(), QStringLiteral("Ab1"));
   }
 
-  // Through the real window geometry: the top is compared with the screen's width.
-  void closingSlidesTheWindowOffTheScreen() {
-    const int screen_width = form_->screen()->geometry().width();
-    form_->move(100, 100);
+  void generatingWithNoBoxCheckedAsksWhetherAPasswordIsWanted() {
+    SetBoxes(QStringLiteral("0000"));
+    Text(1)->setText(kEarlierKey);
+    Find(QStringLiteral("Command1"))->setFocus();
+    Click("Command1");
+    QCOMPARE(OnlyBoxShown(),
+             QStringList({kError, "Are You Sure You Want A Password?? :) ", "critical"}));
+    QCOMPARE(services_->draw_count, std::size_t{0});
+    QCOMPARE(Text(1)->text(), QString());
+    QCOMPARE(Clipboard(), QString());
+    QCOMPARE(FocusName(), QStringLiteral("Command1"));
+  }
+
+  void checkingAnEmptyBoxSaysSoAndKeepsTheOutput() {
+    Text(1)->setText(kEarlierKey);
+    Find(QStringLiteral("Command1"))->setFocus();
+    Click("cmdOK");
+    QCOMPARE(OnlyBoxShown(),
+             QStringList({"Morvane (Error)", " Can Not Check Nothing ", "critical"}));
+    QCOMPARE(Text(1)->text(), kEarlierKey);
+    QCOMPARE(Clipboard(), kEarlierKey);
+    QCOMPARE(FocusName(), QStringLiteral("Text3"));
+  }
+
+  void closingSlidesTheWindowOffTheScreenAndEnds() {
+    morvane::testing::FakeWindowGeometry& window = services_->window;
     QVERIFY(form_->close());
-    QVERIFY2(form_->y() > screen_width, qPrintable(QString::number(form_->y())));
-    QCOMPARE(form_->x() - 100, form_->y() - 100);
-    QVERIFY(form_->width() < 345);
+    QVERIFY2(window.top > window.ScreenWidth(), qPrintable(QString::number(window.top)));
+    QCOMPARE(window.left - 1500, window.top - 1500);
+    QCOMPARE(services_->ends, 1);
+    form_->close();  // a second request while closing changes nothing
+    QCOMPARE(services_->ends, 1);
   }
 };
 

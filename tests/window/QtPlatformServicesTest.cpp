@@ -1,8 +1,11 @@
 #include "QtPlatformServices.h"
 
 #include <QApplication>
+#include <QClipboard>
 #include <QLabel>
 #include <QMessageBox>
+#include <QMimeData>
+#include <QScreen>
 #include <QTest>
 #include <QTimer>
 
@@ -83,6 +86,41 @@ class QtPlatformServicesTest : public QObject {
     QVERIFY(lines[0].endsWith(QStringLiteral("zzz")));
     QVERIFY(lines[0].contains(QStringLiteral("characters left out")));
     QVERIFY(lines[0].size() < 1000);
+  }
+
+  void putsTextOnTheClipboardMarkedSecret() {
+    morvane::QtPlatformServices services;
+    services.SetClipboardText("Ab1 \xe2\x82\xac<b>");
+    const QMimeData* data = QGuiApplication::clipboard()->mimeData();
+    QCOMPARE(data->text(), QStringLiteral("Ab1 \u20AC<b>"));
+#if !defined(Q_OS_WIN) && !defined(Q_OS_MACOS)
+    QCOMPARE(data->data(QStringLiteral("x-kde-passwordManagerHint")), QByteArray("secret"));
+#endif
+    services.SetClipboardText("");
+    QCOMPARE(QGuiApplication::clipboard()->text(), QString());
+  }
+
+  void movesAndResizesTheMainWindowInTwips() {
+    morvane::QtPlatformServices services;
+    morvane::WindowGeometry& geometry = services.MainWindowGeometry();
+    QVERIFY(!geometry.SetTop(150));  // no window yet
+    QCOMPARE(geometry.Top(), 0.0F);
+
+    QWidget window;
+    window.setGeometry(100, 120, 300, 200);
+    services.SetMainWindow(window);
+    window.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&window));
+    const QRect before = window.frameGeometry();  // with the platform's frame
+    QCOMPARE(geometry.Top(), static_cast<float>(before.top() * 15));
+    QVERIFY(geometry.SetTop(geometry.Top() + 30));
+    QVERIFY(geometry.SetLeft(geometry.Left() + 30));
+    QVERIFY(geometry.SetWidth(geometry.Width() - 60));
+    QVERIFY(geometry.SetHeight(geometry.Height() - 60));
+    geometry.ShowChanges();
+    QCOMPARE(window.frameGeometry(), before.adjusted(2, 2, -2, -2));
+    QCOMPARE(geometry.Left(), static_cast<float>((before.left() + 2) * 15));
+    QCOMPARE(geometry.ScreenWidth(), static_cast<float>(window.screen()->geometry().width() * 15));
   }
 };
 
