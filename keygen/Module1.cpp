@@ -82,15 +82,6 @@ std::optional<ClassCode> ClassCodeFromNumber(long long number) {
   return std::nullopt;
 }
 
-bool AcceptsCode(ClassCode class_code, CharCode code) {
-  const ClassRanges* entry = FindClass(class_code);
-  if (entry == nullptr) return false;
-  for (std::size_t i = 0; i < entry->count; ++i) {
-    if (code >= entry->ranges[i].first && code <= entry->ranges[i].last) return true;
-  }
-  return false;
-}
-
 void RandomizeFromTimer(RandomServices& services) {
   services.Reseed(services.SecondsSinceMidnight());
 }

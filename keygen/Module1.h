@@ -28,9 +28,6 @@ std::span<const ClassCode> AllClassCodes();
 // The class code with this number, if there is one.
 std::optional<ClassCode> ClassCodeFromNumber(long long number);
 
-// Whether a key made for `class_code` may hold the character with `code`.
-bool AcceptsCode(ClassCode class_code, CharCode code);
-
 // Feeds the time of day into the random source; run once before each batch of keys.
 void RandomizeFromTimer(RandomServices& services);
 

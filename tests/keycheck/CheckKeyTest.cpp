@@ -5,6 +5,7 @@
 #include <QTest>
 
 #include <array>
+#include <map>
 #include <string>
 
 using morvane::CheckKey;
@@ -37,6 +38,8 @@ class CheckKeyTest : public QObject {
  private slots:
   void scoresKeys_data();
   void scoresKeys();
+  void classifiesBothSidesOfEachClassEdge_data();
+  void classifiesBothSidesOfEachClassEdge();
   void scoresLongKeys_data();
   void scoresLongKeys();
   void agreesWithPlainLoopOnRandomShortKeys();
@@ -99,6 +102,47 @@ void CheckKeyTest::scoresKeys() {
   QCOMPARE(CheckKey(View(key)), score);
 }
 
+void CheckKeyTest::classifiesBothSidesOfEachClassEdge_data() {
+  QTest::addColumn<QByteArray>("character");
+  QTest::addColumn<QString>("kind");
+
+  QTest::addRow("'/' 47") << QByteArray("/") << "special";
+  QTest::addRow("'0' 48") << QByteArray("0") << "digit";
+  QTest::addRow("'9' 57") << QByteArray("9") << "digit";
+  QTest::addRow("':' 58") << QByteArray(":") << "special";
+  QTest::addRow("'@' 64") << QByteArray("@") << "special";
+  QTest::addRow("'A' 65") << QByteArray("A") << "upper";
+  QTest::addRow("'Z' 90") << QByteArray("Z") << "upper";
+  QTest::addRow("'[' 91") << QByteArray("[") << "none";
+  QTest::addRow("'`' 96") << QByteArray("`") << "none";
+  QTest::addRow("'a' 97") << QByteArray("a") << "lower";
+  QTest::addRow("'z' 122") << QByteArray("z") << "lower";
+  QTest::addRow("'{' 123") << QByteArray("{") << "special";
+  QTest::addRow("DEL 127") << QByteArray("\x7F") << "special";
+  QTest::addRow("U+0080, beyond the set") << QByteArray("\xC2\x80") << "special";
+  QTest::addRow("NUL 0") << QByteArray("\0", 1) << "special";
+}
+
+// Each class shows its own four scores after two digits, a lower-case letter and a colon, two
+// upper-case letters and two lower-case letters.
+void CheckKeyTest::classifiesBothSidesOfEachClassEdge() {
+  QFETCH(QByteArray, character);
+  QFETCH(QString, kind);
+
+  const std::map<QString, std::array<int, 4>> scores_by_kind = {
+      {"digit", {12, 27, 18, 18}},   {"upper", {18, 27, 12, 18}}, {"lower", {18, 18, 18, 12}},
+      {"special", {18, 18, 18, 18}}, {"none", {12, 18, 12, 12}},
+  };
+  const std::array<QByteArray, 4> before = {"12", "a:", "AB", "xy"};
+  for (std::size_t i = 0; i < before.size(); ++i) {
+    const QByteArray key = before[i] + character;
+    QVERIFY2(
+        CheckKey(View(key)) == scores_by_kind.at(kind)[i],
+        qPrintable(
+            QStringLiteral("%1 scored %2").arg(QString::fromUtf8(key)).arg(CheckKey(View(key)))));
+  }
+}
+
 void CheckKeyTest::scoresLongKeys_data() {
   QTest::addColumn<int>("length");
   // 2,427 is the longest key whose score stayed within 16 bits; longer ones must still be scored.
@@ -124,14 +168,36 @@ void CheckKeyTest::scoresLongKeys() {
 }
 
 void CheckKeyTest::agreesWithPlainLoopOnRandomShortKeys() {
-  // A small alphabet makes repetitions common; the multi-byte entries make sure that comparing
+  // A few symbols make repetitions common, so most keys use only the first ones; the rest are the
+  // characters on either side of every class edge. The multi-byte entries make sure that comparing
   // bytes and comparing characters never disagree.
-  const std::array<std::string_view, 9> alphabet = {
-      "a", "b", "A", "1", "_", ":", "\xC3\xA9", "\xE2\x82\xAC", "\xF0\x9F\x98\x80"};
+  const std::array<std::string_view, 22> alphabet = {"a",
+                                                     "b",
+                                                     "A",
+                                                     "1",
+                                                     "_",
+                                                     ":",
+                                                     "\xC3\xA9",
+                                                     "\xE2\x82\xAC",
+                                                     "\xF0\x9F\x98\x80",
+                                                     "/",
+                                                     "0",
+                                                     "9",
+                                                     "@",
+                                                     "Z",
+                                                     "[",
+                                                     "`",
+                                                     "z",
+                                                     "{",
+                                                     "\x7F",
+                                                     "\xC2\x80",
+                                                     "\xC2\x81",
+                                                     "\xC5\xB8"};
   QRandomGenerator random(20261207);
-  for (int round = 0; round < 20000; ++round) {
+  for (int round = 0; round < 30000; ++round) {
     const int length = random.bounded(0, 13);
-    const auto symbols = static_cast<unsigned>(random.bounded(1, 10));
+    const auto symbols = static_cast<unsigned>(
+        random.bounded(1, round % 3 == 0 ? static_cast<int>(alphabet.size()) + 1 : 10));
     std::string block;
     const int block_length = random.bounded(1, 5);
     for (int i = 0; i < block_length; ++i) block.append(alphabet[random.bounded(symbols)]);

@@ -2,7 +2,6 @@
 #include "Module1.h"
 #include "ReferenceCheckKey.h"
 #include "ScriptedServices.h"
-#include "SystemServices.h"
 
 #include <QTest>
 
@@ -48,7 +47,6 @@ class MakeKeyTest : public QObject {
   void roundsDrawsLikeTheOriginal();
   void refusesUnknownClassCode();
   void reseedsFromTimeOfDay();
-  void systemSourceIsUniformAndUnrepeatable();
 };
 
 void MakeKeyTest::makesKeysOfEveryClass_data() {
@@ -138,29 +136,6 @@ void MakeKeyTest::reseedsFromTimeOfDay() {
   morvane::RandomizeFromTimer(services);
   QCOMPARE(services.reseeds, std::vector<float>{3723.5F});
   QCOMPARE(services.draw_count, std::size_t(0));
-}
-
-void MakeKeyTest::systemSourceIsUniformAndUnrepeatable() {
-  morvane::SystemServices first;
-  morvane::SystemServices second;
-  first.Reseed(100.0F);
-  second.Reseed(100.0F);
-
-  // The same time of day must not give the same key: anyone could recompute it.
-  QVERIFY(MakeKey(first, 32, ClassCode::UpperDigitsLower) !=
-          MakeKey(second, 32, ClassCode::UpperDigitsLower));
-
-  // Draws lie in [0, 1) on a grid of 2^-24 and fill the interval evenly.
-  constexpr int kDraws = 100000;
-  std::array<int, 10> deciles{};
-  for (int i = 0; i < kDraws; ++i) {
-    const float r = first.NextRandom();
-    QVERIFY(r >= 0.0F && r < 1.0F);
-    QCOMPARE(std::ldexp(r, 24), std::floor(std::ldexp(r, 24)));
-    ++deciles[static_cast<std::size_t>(r * 10.0F)];
-  }
-  for (const int count : deciles)
-    QVERIFY2(count > 9400 && count < 10600, qPrintable(QString::number(count)));
 }
 
 QTEST_APPLESS_MAIN(MakeKeyTest)
