@@ -4,8 +4,8 @@
 // lines must parse back to the exact key, whatever control characters or quotes it holds.
 
 #include "Commands.h"
-#include "ExpectedReport.h"
 #include "KeyLineReader.h"
+#include "QualityReport.h"
 #include "ReferenceCheckKey.h"
 #include "modCheckKey.h"
 
@@ -102,14 +102,13 @@ std::string ExpectedScores(const std::vector<std::string>& keys) {
 std::string ExpectedReadableReports(const std::vector<std::string>& keys) {
   std::string out;
   for (const std::string& key : keys) {
-    const morvane::reference::ExpectedReport report =
-        morvane::reference::ExpectedReportFor(key, ExpectedScore(key));
+    const morvane::QualityReport report = morvane::ReportForScore(key, ExpectedScore(key));
     std::string prompt = report.prompt;
     // The two line breaks of the report; a key holds no LF, so the last two CR LF are they.
     for (int breaks = 0; breaks < 2; ++breaks) {
       const std::size_t at = prompt.rfind("\r\n");
       if (at == std::string::npos) break;
-      prompt.replace(at, 2, "\n");
+      prompt.erase(at, 1);  // the CR
     }
     out += report.title + "\n" + prompt + "\n\n";
   }
@@ -132,14 +131,14 @@ void CheckJsonReports(std::string_view out, const std::vector<std::string>& keys
     }
     const QJsonObject object = document.object();
     const Score score = ExpectedScore(key);
-    const morvane::reference::ExpectedReport expected =
-        morvane::reference::ExpectedReportFor(key, score);
+    const morvane::QualityReport expected = morvane::ReportForScore(key, score);
     if (object.size() != 4 || !object.value(QStringLiteral("score")).isDouble() ||
         object.value(QStringLiteral("score")).toInt() != score) {
       Fail("JSON score is wrong", number);
     }
     if (object.value(QStringLiteral("box")).toString() !=
-        (expected.critical ? QStringLiteral("Critical") : QStringLiteral("Information"))) {
+        (expected.box == morvane::ReportBox::Critical ? QStringLiteral("Critical")
+                                                      : QStringLiteral("Information"))) {
       Fail("JSON box is wrong", number);
     }
     if (object.value(QStringLiteral("title")).toString().toStdString() != expected.title) {
