@@ -8,6 +8,7 @@
 #include <QMimeData>
 #include <QUtf8StringView>
 
+#include <initializer_list>
 #include <memory>
 
 namespace morvane {
@@ -60,16 +61,15 @@ void QtPlatformServices::SetClipboardText(std::string_view utf8) {
   auto data = std::make_unique<QMimeData>();
   data->setText(text);
 #if defined(Q_OS_WIN)
-  // Windows reads raw clipboard formats through Qt's windows-mime names.
+  // Qt registers a MIME type it has no converter for as a Windows clipboard format of exactly
+  // that name, so these are the names clipboard history and cloud clipboard look for. (The
+  // "application/x-qt-windows-mime;value=" form names formats only when reading.)
   const QByteArray zero(4, '\0');  // a DWORD 0 says "no"
-  data->setData(
-      QStringLiteral(
-          "application/x-qt-windows-mime;value=\"ExcludeClipboardContentFromMonitorProcessing\""),
-      zero);
-  data->setData(
-      QStringLiteral("application/x-qt-windows-mime;value=\"CanIncludeInClipboardHistory\""), zero);
-  data->setData(QStringLiteral("application/x-qt-windows-mime;value=\"CanUploadToCloudClipboard\""),
-                zero);
+  for (const QString& format : {QStringLiteral("ExcludeClipboardContentFromMonitorProcessing"),
+                                QStringLiteral("CanIncludeInClipboardHistory"),
+                                QStringLiteral("CanUploadToCloudClipboard")}) {
+    data->setData(format, zero);
+  }
 #elif defined(Q_OS_MACOS)
   data->setData(QStringLiteral("application/x-nspasteboard-concealed-type"), text.toUtf8());
 #else

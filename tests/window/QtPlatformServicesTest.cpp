@@ -9,6 +9,8 @@
 #include <QTest>
 #include <QTimer>
 
+#include <initializer_list>
+
 using morvane::MessageBoxStyle;
 
 Q_DECLARE_METATYPE(MessageBoxStyle)
@@ -93,7 +95,13 @@ class QtPlatformServicesTest : public QObject {
     services.SetClipboardText("Ab1 \xe2\x82\xac<b>");
     const QMimeData* data = QGuiApplication::clipboard()->mimeData();
     QCOMPARE(data->text(), QStringLiteral("Ab1 \u20AC<b>"));
-#if !defined(Q_OS_WIN) && !defined(Q_OS_MACOS)
+#if defined(Q_OS_WIN)
+    // As Windows clipboard formats of these names, DWORD 0: not in history, not to the cloud.
+    for (const char* format : {"ExcludeClipboardContentFromMonitorProcessing",
+                               "CanIncludeInClipboardHistory", "CanUploadToCloudClipboard"}) {
+      QCOMPARE(data->data(QLatin1String(format)), QByteArray(4, '\0'));
+    }
+#elif !defined(Q_OS_MACOS)
     QCOMPARE(data->data(QStringLiteral("x-kde-passwordManagerHint")), QByteArray("secret"));
 #endif
     services.SetClipboardText("");
