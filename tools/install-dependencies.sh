@@ -2,13 +2,18 @@
 # Installs from Debian 12's packages what building, testing and checking the program needs,
 # skipping what is already there.
 #   tools/install-dependencies.sh          build and run
-#   tools/install-dependencies.sh --test   also run every test and build the benchmarks
+#   tools/install-dependencies.sh --test   also run every test, and build and run the benchmarks
 #   tools/install-dependencies.sh --ci     also the sanitizers, fuzzers and analysers
 set -euo pipefail
 
 packages=(build-essential cmake qt6-base-dev fonts-liberation)
-test_packages=(xvfb xauth xclip xdotool python3 libbenchmark-dev desktop-file-utils appstream)
-ci_packages=(clang libclang-rt-14-dev clang-tidy clang-format cppcheck shellcheck valgrind)
+# lintian and devscripts (hardening-check) check the Debian package; hyperfine, pwgen and time
+# serve the benchmark scripts.
+test_packages=(xvfb xauth xclip xdotool python3 libbenchmark-dev desktop-file-utils appstream
+  lintian devscripts hyperfine pwgen time)
+# windres compiles the Windows version resource in its test.
+ci_packages=(clang libclang-rt-14-dev clang-tidy clang-format cppcheck shellcheck valgrind
+  binutils-mingw-w64-x86-64)
 case "${1:-}" in
   --test) packages+=("${test_packages[@]}") ;;
   --ci) packages+=("${test_packages[@]}" "${ci_packages[@]}") ;;
