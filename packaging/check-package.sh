@@ -48,11 +48,15 @@ root="$scratch/root/usr"
 desktop-file-validate "$root/share/applications/org.morvane.Generator.desktop"
 appstreamcli validate --no-net "$root/share/metainfo/org.morvane.Generator.metainfo.xml" >/dev/null
 
-# Not control-flow protection: Debian 12's C start-up files lack its mark, so no program linked
-# here carries it, however it was compiled.
+# PIE, stack protector, RELRO and bind-now. Fortify is judged by lintian's tag above:
+# hardening-check also counts memcpy, memmove and memset, which stay unchecked wherever the
+# compiler cannot know the buffer's size, so a program using no other libc function of the list
+# always fails it. Not control-flow protection either: Debian 12's C start-up files lack its
+# mark, so no program linked here carries it, however it was compiled.
 if [ "$hardened" = yes ]; then
-  hardening-check --nocfprotection "$root/bin/Morvane&Generator" "$root/bin/morvane-keytool" \
-    >"$scratch/hardening.log" || { cat "$scratch/hardening.log"; fail "hardening-check found gaps"; }
+  hardening-check --nofortify --nocfprotection "$root/bin/Morvane&Generator" \
+    "$root/bin/morvane-keytool" >"$scratch/hardening.log" ||
+    { cat "$scratch/hardening.log"; fail "hardening-check found gaps"; }
 else
   echo "hardening not checked: a sanitizer, debug or unhardened build"
 fi
