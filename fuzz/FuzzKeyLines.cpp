@@ -1,7 +1,8 @@
-// Feeds arbitrary bytes to morvane-keytool's line reader in uneven pieces or whole in place, with
-// a line limit, a wrong size hint and a read that fails part way, and checks every outcome against
-// a plain split of the same bytes: each valid line is handed on unchanged, and reading stops at the
-// first bad line with its number.
+// Feeds arbitrary bytes to morvane-keytool's line reader in uneven pieces, with a line limit, a
+// read that fails part way and a handler that asks to stop, and checks every outcome against a
+// plain split of the same bytes: each valid line is handed on unchanged, a byte-order mark at the
+// very start belongs to no line, and reading stops at the first bad line with its number, having
+// read no further than that line's limit allows.
 
 #include "FrontReader.h"
 #include "KeyLineReader.h"
@@ -31,25 +32,22 @@ struct Expected {
   ReadOutcome outcome;
 };
 
-// How a source hands out its bytes.
+constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
+
+// How a source hands out its bytes, and when the handler asks to stop.
 struct SourceScript {
   std::size_t piece = 1;               // at most this many bytes a read
   std::optional<std::size_t> fail_at;  // a read fails once this many bytes were delivered
-  std::size_t size_hint = 0;           // may be wrong, as for a file that changes while read
-  bool whole = false;                  // shows the input in place, as a mapped file does
+  std::optional<std::size_t> stop_at;  // the handler asks to stop at this line
 };
 
-// Hands out the input as scripted: in pieces, possibly failing part way, or whole in place.
+// Hands out the input as scripted, in pieces, possibly failing part way.
 class ScriptedSource final : public ByteSource {
  public:
   ScriptedSource(std::string_view bytes, const SourceScript& script)
       : bytes_(bytes), script_(script) {}
 
   std::optional<std::size_t> Read(std::span<char> buffer) override {
-    if (script_.whole) {
-      std::fprintf(stderr, "the reader read a source that shows its input whole\n");
-      std::abort();
-    }
     if (buffer.empty()) {
       std::fprintf(stderr, "the reader asked for no bytes, which reads as the end\n");
       std::abort();
@@ -65,12 +63,7 @@ class ScriptedSource final : public ByteSource {
     return count;
   }
 
-  std::size_t SizeHint() const override { return script_.size_hint; }
-
-  std::optional<std::string_view> WholeInput() override {
-    if (!script_.whole) return std::nullopt;
-    return bytes_;
-  }
+  std::size_t delivered() const { return delivered_; }
 
  private:
   std::string_view bytes_;
@@ -81,7 +74,8 @@ class ScriptedSource final : public ByteSource {
 // The outcome by the rules of the tool's input, from the bytes that arrive before the end or the
 // failure. A line is too long when it holds more than `max_line_bytes` without its line break;
 // while its LF is missing, one byte more is allowed for a CR that may still precede it.
-Expected SplitLines(std::string_view delivered, bool read_fails, std::size_t max_line_bytes) {
+Expected SplitLines(std::string_view delivered, const SourceScript& script,
+                    std::size_t max_line_bytes) {
   Expected expected;
   std::size_t number = 0;
   auto judge = [&](std::string_view line) -> bool {
@@ -95,18 +89,27 @@ Expected SplitLines(std::string_view delivered, bool read_fails, std::size_t max
       return false;
     }
     expected.lines.emplace_back(line);
+    if (script.stop_at == number) {
+      expected.outcome = {Status::Stopped, number};
+      return false;
+    }
     return true;
   };
 
   std::string_view rest = delivered;
+  // Only a whole mark counts; a failure may cut it short, and then the line has begun.
+  const bool starts_with_mark = rest.starts_with(kByteOrderMark);
+  const bool mark_cut_short =
+      script.fail_at && !rest.empty() && rest.size() < 3 && kByteOrderMark.starts_with(rest);
+  if (starts_with_mark) rest.remove_prefix(kByteOrderMark.size());
   for (std::size_t lf = rest.find('\n'); lf != std::string_view::npos; lf = rest.find('\n')) {
     std::string_view line = rest.substr(0, lf);
     if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
     if (!judge(line)) return expected;
     rest.remove_prefix(lf + 1);
   }
-  if (read_fails) {
-    expected.outcome = rest.size() > max_line_bytes + 1
+  if (script.fail_at) {
+    expected.outcome = rest.size() > max_line_bytes + 1 && !mark_cut_short
                            ? ReadOutcome{Status::LineTooLong, number + 1}
                            : ReadOutcome{Status::ReadFailed, number + 1};
     return expected;
@@ -116,10 +119,13 @@ Expected SplitLines(std::string_view delivered, bool read_fails, std::size_t max
   return expected;
 }
 
-void CheckRun(KeyLineReader& reader, ScriptedSource& source, const Expected& expected) {
+void CheckRun(KeyLineReader& reader, ScriptedSource& source, const SourceScript& script,
+              std::size_t max_line_bytes, const Expected& expected) {
   std::vector<std::string> lines;
-  const ReadOutcome outcome =
-      reader.ReadAll(source, [&](std::string_view line) { lines.emplace_back(line); });
+  const ReadOutcome outcome = reader.ReadAll(source, [&](std::string_view line) {
+    lines.emplace_back(line);
+    return script.stop_at != lines.size();
+  });
   if (outcome.status != expected.outcome.status ||
       outcome.line_number != expected.outcome.line_number) {
     std::fprintf(stderr, "outcome %d at line %zu, expected %d at line %zu\n",
@@ -132,6 +138,17 @@ void CheckRun(KeyLineReader& reader, ScriptedSource& source, const Expected& exp
                  expected.lines.size());
     std::abort();
   }
+  // A line too long is refused before much more of it is read: at most one piece beyond what the
+  // limit, a CR and an LF hold, after the lines before it.
+  if (outcome.status == Status::LineTooLong) {
+    std::size_t before = 0;
+    for (const std::string& line : lines) before += line.size() + 2;
+    if (source.delivered() > kByteOrderMark.size() + before + max_line_bytes + 2 + script.piece) {
+      std::fprintf(stderr, "read %zu bytes before refusing a line over %zu\n", source.delivered(),
+                   max_line_bytes);
+      std::abort();
+    }
+  }
 }
 
 }  // namespace
@@ -140,13 +157,14 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* bytes, std::size_t siz
   morvane::fuzzing::FrontReader settings({bytes, std::min<std::size_t>(size, 5)});
   const std::uint8_t piece_setting = settings.Byte();
   const std::uint8_t limit_setting = settings.Byte();
-  const std::uint8_t source_setting = settings.Byte();
-  const std::uint8_t hint_setting = settings.Byte();
+  const std::uint8_t failure_setting = settings.Byte();
+  const std::uint8_t stop_setting = settings.Byte();
   const std::uint8_t repeat_setting = settings.Byte();
   const std::string_view body(reinterpret_cast<const char*>(bytes) + std::min<std::size_t>(size, 5),
                               size - std::min<std::size_t>(size, 5));
 
-  // Uneven pieces split lines, CR LF pairs and multi-byte characters across reads.
+  // Uneven pieces split lines, CR LF pairs, multi-byte characters and the byte-order mark across
+  // reads.
   SourceScript script;
   script.piece = piece_setting == 0 ? 1U << 20U : piece_setting;
   // Mostly a small limit, so that too-long lines turn up; otherwise the tool's own.
@@ -159,25 +177,22 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* bytes, std::size_t siz
   input.reserve(body.size() * repeats);
   for (std::size_t i = 0; i < repeats; ++i) input.append(body);
 
-  if (source_setting >= 128) {
+  if (failure_setting >= 128) {
     script.fail_at =
-        std::min<std::size_t>(input.size(), static_cast<std::size_t>(source_setting - 128U) * 7U);
-  } else {
-    script.whole = source_setting >= 64;
+        std::min<std::size_t>(input.size(), static_cast<std::size_t>(failure_setting - 128U) * 7U);
   }
-  script.size_hint = hint_setting < 64 ? 0 : static_cast<std::size_t>(hint_setting - 64U) * 11U;
+  if (stop_setting >= 64) script.stop_at = static_cast<std::size_t>(stop_setting - 63U);
 
   const std::string_view delivered =
       script.fail_at ? std::string_view(input).substr(0, *script.fail_at) : std::string_view(input);
-  const Expected expected = SplitLines(delivered, script.fail_at.has_value(), max_line_bytes);
+  const Expected expected = SplitLines(delivered, script, max_line_bytes);
 
-  // The same reader twice, the second time the other way round when the input can be shown
-  // whole: nothing of the first run may leak into the second.
+  // The same reader twice: nothing of the first run, its buffer or its place in the input, may
+  // leak into the second.
   KeyLineReader reader(max_line_bytes);
   for (int run = 0; run < 2; ++run) {
     ScriptedSource source(input, script);
-    CheckRun(reader, source, expected);
-    if (!script.fail_at) script.whole = !script.whole;
+    CheckRun(reader, source, script, max_line_bytes, expected);
   }
   return 0;
 }

@@ -1,7 +1,8 @@
 // Runs morvane-keytool's score and report commands in process on arbitrary input and checks what
 // they write: one answer per valid line, in order, each from the plain reference scorer and
 // report rules; then, for a bad line, its number on standard error and exit status 2. The JSON
-// lines must parse back to the exact key, whatever control characters or quotes it holds.
+// lines must parse back to the exact key, whatever control characters or quotes it holds; the
+// readable reports show every control character as an escape and hold no raw one at all.
 
 #include "Commands.h"
 #include "KeyLineReader.h"
@@ -14,6 +15,7 @@
 #include <QJsonObject>
 #include <QJsonParseError>
 
+#include <array>
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
@@ -69,10 +71,12 @@ struct ExpectedInput {
   std::optional<std::size_t> bad_line;  // its number, counting from 1
 };
 
-// Lines end at LF, a CR right before it is dropped, a last line without LF counts.
+// Lines end at LF, a CR right before it is dropped, a last line without LF counts; a byte-order
+// mark at the very start belongs to no line.
 ExpectedInput SplitKeys(std::string_view input) {
   ExpectedInput expected;
   std::size_t number = 0;
+  if (input.starts_with("\xEF\xBB\xBF")) input.remove_prefix(3);
   while (!input.empty()) {
     ++number;
     const std::size_t lf = input.find('\n');
@@ -99,10 +103,30 @@ std::string ExpectedScores(const std::vector<std::string>& keys) {
   return out;
 }
 
+// The key as a terminal shows it: code points below 32, 127 and 128 to 159 as escapes.
+std::string VisibleKey(const std::string& key) {
+  std::string shown;
+  const std::optional<std::u32string> code_points = morvane::reference::DecodeUtf8(key);
+  for (const char32_t code_point : *code_points) {
+    std::array<char, 8> escape{};
+    if (code_point < 32 || code_point == 127) {
+      std::snprintf(escape.data(), escape.size(), "\\x%02x", static_cast<unsigned>(code_point));
+      shown += escape.data();
+    } else if (code_point >= 128 && code_point <= 159) {
+      std::snprintf(escape.data(), escape.size(), "\\u%04x", static_cast<unsigned>(code_point));
+      shown += escape.data();
+    } else {
+      shown += morvane::reference::EncodeUtf8(std::u32string(1, code_point));
+    }
+  }
+  return shown;
+}
+
 std::string ExpectedReadableReports(const std::vector<std::string>& keys) {
   std::string out;
   for (const std::string& key : keys) {
-    const morvane::QualityReport report = morvane::ReportForScore(key, ExpectedScore(key));
+    const morvane::QualityReport report =
+        morvane::ReportForScore(VisibleKey(key), ExpectedScore(key));
     std::string prompt = report.prompt;
     // The two line breaks of the report; a key holds no LF, so the last two CR LF are they.
     for (int breaks = 0; breaks < 2; ++breaks) {
@@ -177,8 +201,19 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* bytes, std::size_t siz
     Fail("scores differ from the reference", expected.keys.size());
   }
   if (command == 1) CheckJsonReports(written, expected.keys);
-  if (command == 2 && written != ExpectedReadableReports(expected.keys)) {
-    Fail("readable reports differ", expected.keys.size());
+  if (command == 2) {
+    if (written != ExpectedReadableReports(expected.keys)) {
+      Fail("readable reports differ", expected.keys.size());
+    }
+    // Only the report's own line breaks reach the terminal raw.
+    for (std::size_t at = 0; at < written.size(); ++at) {
+      const auto byte = static_cast<unsigned char>(written[at]);
+      const auto next = at + 1 < written.size() ? static_cast<unsigned char>(written[at + 1]) : 0U;
+      const bool c1_control = byte == 0xC2U && next >= 0x80U && next <= 0x9FU;
+      if ((byte < 32 && byte != '\n') || byte == 127 || c1_control) {
+        Fail("a control character reached the terminal", expected.keys.size());
+      }
+    }
   }
 
   const std::string complaint = err.Text();

@@ -31,8 +31,23 @@ std::optional<long long> WholeNumber(const QString& text) {
   return ok ? std::optional<long long>(number) : std::nullopt;
 }
 
-UsageError OutOfRange(const QString& option, const QString& allowed, const QString& given) {
-  return {Utf8(u"--%1 must be %2, not '%3'"_s.arg(option, allowed, given))};
+// Never repeats what was typed: a mistyped command line may hold a key, which belongs in no log.
+UsageError OutOfRange(const QString& option, const QString& allowed) {
+  return {Utf8(u"--%1 must be %2."_s.arg(option, allowed))};
+}
+
+// What went wrong in Qt's parse, without Qt's message, which quotes the argument.
+QString ParseProblem(const QCommandLineParser& parser) {
+  return parser.unknownOptionNames().isEmpty() ? u"an option's value is missing or not allowed"_s
+                                               : u"unknown option"_s;
+}
+
+// The options -h and --help only: Qt's own help option also offers --help-all, which shows the
+// help of Qt's tools, not of this one.
+QCommandLineOption AddHelpOption(QCommandLineParser& parser) {
+  const QCommandLineOption help({u"h"_s, u"help"_s}, u"Displays help on commandline options."_s);
+  parser.addOption(help);
+  return help;
 }
 
 // Parses the arguments after a command's name; on failure names the options the command takes.
@@ -40,13 +55,12 @@ std::optional<UsageError> ParseCommandOptions(QCommandLineParser& parser, const 
                                               const QString& option_summary,
                                               const QStringList& arguments,
                                               QStringView no_arguments_hint = {}) {
-  parser.addHelpOption();
+  AddHelpOption(parser);
   if (!parser.parse(arguments)) {
     return UsageError{Utf8(
-        u"%1: %2 Options of %1: %3--help."_s.arg(command, parser.errorText(), option_summary))};
+        u"%1: %2. Options of %1: %3--help."_s.arg(command, ParseProblem(parser), option_summary))};
   }
   if (!parser.positionalArguments().isEmpty() && !parser.isSet(u"help"_s)) {
-    // The stray argument is not repeated: it may well be a key, which belongs in no log.
     return UsageError{Utf8(u"%1 takes no arguments%2."_s.arg(command, no_arguments_hint))};
   }
   return std::nullopt;
@@ -81,26 +95,23 @@ Request ParseGenerate(const QStringList& arguments) {
   if (parser.isSet(u"help"_s)) return CommandHelp(parser, u"generate"_s);
 
   GenerateRequest request;
-  const QString length_text = parser.value(length);
-  const std::optional<long long> length_number = WholeNumber(length_text);
+  const std::optional<long long> length_number = WholeNumber(parser.value(length));
   if (!length_number || *length_number < 0 || *length_number > kMaxLength) {
-    return OutOfRange(u"length"_s, u"a whole number from 0 to %1"_s.arg(kMaxLength), length_text);
+    return OutOfRange(u"length"_s, u"a whole number from 0 to %1"_s.arg(kMaxLength));
   }
   request.length = static_cast<std::uint8_t>(*length_number);
 
-  const QString classes_text = parser.value(classes);
-  const std::optional<long long> classes_number = WholeNumber(classes_text);
+  const std::optional<long long> classes_number = WholeNumber(parser.value(classes));
   const std::optional<ClassCode> class_code =
       classes_number ? ClassCodeFromNumber(*classes_number) : std::nullopt;
   if (!class_code) {
-    return OutOfRange(u"classes"_s, u"one of "_s + ClassCodeList(), classes_text);
+    return OutOfRange(u"classes"_s, u"one of "_s + ClassCodeList());
   }
   request.class_code = *class_code;
 
-  const QString count_text = parser.value(count);
-  const std::optional<long long> count_number = WholeNumber(count_text);
+  const std::optional<long long> count_number = WholeNumber(parser.value(count));
   if (!count_number || *count_number < 0 || *count_number > kMaxCount) {
-    return OutOfRange(u"count"_s, u"a whole number from 0 to %1"_s.arg(kMaxCount), count_text);
+    return OutOfRange(u"count"_s, u"a whole number from 0 to %1"_s.arg(kMaxCount));
   }
   request.count = *count_number;
   return request;
@@ -146,7 +157,7 @@ Request ParseCommandLine(const QStringList& arguments) {
       "  report [--json]        print the quality report of each key read from standard input\n\n"
       "Keys are read one per line in UTF-8, never from the command line. See also\n"
       "'morvane-keytool <command> --help'."_s);
-  const QCommandLineOption help = parser.addHelpOption();
+  const QCommandLineOption help = AddHelpOption(parser);
   const QCommandLineOption version = parser.addVersionOption();
   parser.addPositionalArgument(u"command"_s, u"generate, score or report."_s);
   // Everything from the command on belongs to the command's own parser.
@@ -154,8 +165,8 @@ Request ParseCommandLine(const QStringList& arguments) {
 
   const QString commands = u"generate, score or report"_s;
   if (!parser.parse(arguments)) {
-    return UsageError{
-        Utf8(u"%1 Options: --help, --version; commands: %2."_s.arg(parser.errorText(), commands))};
+    return UsageError{Utf8(
+        u"%1. Options: --help, --version; commands: %2."_s.arg(ParseProblem(parser), commands))};
   }
   if (parser.isSet(help)) return TextToShow{Utf8(parser.helpText())};
   if (parser.isSet(version)) {
@@ -170,7 +181,7 @@ Request ParseCommandLine(const QStringList& arguments) {
   if (command == u"generate"_s) return ParseGenerate(rest);
   if (command == u"score"_s) return ParseScore(rest);
   if (command == u"report"_s) return ParseReport(rest);
-  return UsageError{Utf8(u"unknown command '%1': use %2."_s.arg(command, commands))};
+  return UsageError{Utf8(u"unknown command: use %1."_s.arg(commands))};
 }
 
 }  // namespace morvane::keytool

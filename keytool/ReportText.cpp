@@ -35,7 +35,7 @@ std::string ReportForReading(const QualityReport& report) {
   std::string text;
   text.reserve(report.title.size() + report.prompt.size() + 3);
   text.append(report.title).append("\n");
-  // A key never holds an LF, so every CR LF in the prompt is one of the report's line breaks.
+  // The key in it shows no control characters, so every CR LF is one of the report's breaks.
   std::string_view prompt = report.prompt;
   for (std::size_t at = prompt.find("\r\n"); at != std::string_view::npos;
        at = prompt.find("\r\n")) {
@@ -43,6 +43,28 @@ std::string ReportForReading(const QualityReport& report) {
     prompt.remove_prefix(at + 2);
   }
   text.append(prompt).append("\n\n");
+  return text;
+}
+
+std::string WithVisibleControls(std::string_view key) {
+  constexpr std::string_view kHexDigits = "0123456789abcdef";
+  std::string text;
+  text.reserve(key.size());
+  for (std::size_t at = 0; at < key.size(); ++at) {
+    const auto byte = static_cast<unsigned char>(key[at]);
+    if (byte < 0x20U || byte == 0x7FU) {
+      text.append("\\x").append(1, kHexDigits[byte >> 4U]).append(1, kHexDigits[byte & 0xFU]);
+      continue;
+    }
+    // U+0080 to U+009F are C2 80 to C2 9F; in valid UTF-8 a C2 always starts a character.
+    const auto next = at + 1 < key.size() ? static_cast<unsigned char>(key[at + 1]) : 0U;
+    if (byte == 0xC2U && next >= 0x80U && next <= 0x9FU) {
+      text.append("\\u00").append(1, kHexDigits[next >> 4U]).append(1, kHexDigits[next & 0xFU]);
+      ++at;
+      continue;
+    }
+    text.push_back(key[at]);
+  }
   return text;
 }
 

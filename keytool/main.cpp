@@ -1,8 +1,9 @@
 #include "CommandLine.h"
 #include "Commands.h"
 #include "MorvaneVersion.h"
-#include "StandardInput.h"
+#include "StandardStreams.h"
 #include "SystemServices.h"
+#include "TerminalEcho.h"
 
 #include <QCoreApplication>
 
@@ -18,19 +19,32 @@ namespace {
 
 using namespace morvane::keytool;
 
-int Run(const Request& request) {
+// Score and report read keys; typed at a terminal, they stay off the screen.
+template <typename Command>
+int ReadKeys(bool input_closed, Command command) {
+  if (input_closed) {
+    std::fputs("morvane-keytool: standard input is closed\n", stderr);
+    return kInputOutputFailure;
+  }
+  const TerminalEchoOff hidden(kStandardInput);
+  DescriptorSource keys(kStandardInput);
+  return command(keys);
+}
+
+int Run(const Request& request, bool input_closed) {
   return std::visit(
-      [](const auto& what) -> int {
+      [input_closed](const auto& what) -> int {
         using What = std::decay_t<decltype(what)>;
         if constexpr (std::is_same_v<What, GenerateRequest>) {
           morvane::SystemServices services;
           return RunGenerate(what, services, stdout, stderr);
         } else if constexpr (std::is_same_v<What, ScoreRequest>) {
-          StandardInput keys;
-          return RunScore(keys, stdout, stderr);
+          return ReadKeys(input_closed,
+                          [](ByteSource& keys) { return RunScore(keys, stdout, stderr); });
         } else if constexpr (std::is_same_v<What, ReportRequest>) {
-          StandardInput keys;
-          return RunReport(what, keys, stdout, stderr);
+          return ReadKeys(input_closed, [&what](ByteSource& keys) {
+            return RunReport(what, keys, stdout, stderr);
+          });
         } else if constexpr (std::is_same_v<What, TextToShow>) {
           std::fputs(what.text.c_str(), stdout);
           return std::fflush(stdout) == 0 ? kSuccess : kInputOutputFailure;
@@ -45,11 +59,21 @@ int Run(const Request& request) {
 }  // namespace
 
 int main(int argc, char* argv[]) {
+  // First of all: QCoreApplication opens descriptors of its own, which would take the numbers of
+  // closed standard streams and receive the keys.
+  const ClosedStreams closed = ReserveClosedStandardStreams();
+  if (closed.output || closed.error) {
+    if (!closed.error) {
+      std::fputs("morvane-keytool: standard output is closed\n", stderr);
+    }
+    return kInputOutputFailure;
+  }
+
   QCoreApplication app(argc, argv);
   QCoreApplication::setApplicationName(u"morvane-keytool"_s);
   QCoreApplication::setApplicationVersion(QStringLiteral(MORVANE_VERSION));
   try {
-    return Run(ParseCommandLine(QCoreApplication::arguments()));
+    return Run(ParseCommandLine(QCoreApplication::arguments()), closed.input);
   } catch (const std::bad_alloc&) {
     std::fputs("morvane-keytool: out of memory\n", stderr);
   } catch (const std::exception& error) {

@@ -1,5 +1,6 @@
 // The tricky splits only: fuzz/FuzzKeyLines.cpp checks arbitrary bytes against a plain split, and
-// that a reused reader starts afresh.
+// that a reused reader starts afresh; the tool's own reads of standard input are tried in
+// KeytoolProcessTest.
 #include "KeyLineReader.h"
 
 #include <QByteArray>
@@ -19,11 +20,10 @@ Q_DECLARE_METATYPE(ReadOutcome::Status)
 
 namespace {
 
-constexpr std::size_t kInPlace = 0;
 constexpr std::size_t kDefault = KeyLineReader::kDefaultMaxLineBytes;
 
-// Shows its input whole in place, as a mapped file does, or hands it out in reads of at most
-// `chunk` bytes and then, when `fails`, fails instead of reporting the end.
+// Hands out its input in reads of at most `chunk` bytes and then, when `fails`, fails instead of
+// reporting the end.
 class TestSource : public ByteSource {
  public:
   TestSource(const QByteArray& bytes, std::size_t chunk, bool fails = false)
@@ -37,9 +37,6 @@ class TestSource : public ByteSource {
     bytes_.remove_prefix(count);
     return count;
   }
-  std::optional<std::string_view> WholeInput() override {
-    return chunk_ == kInPlace ? std::optional(bytes_) : std::nullopt;
-  }
 
  private:
   std::string_view bytes_;
@@ -49,12 +46,34 @@ class TestSource : public ByteSource {
 
 }  // namespace
 
+// Endless input: `pattern` again and again, at most 100 bytes a read.
+class EndlessSource : public ByteSource {
+ public:
+  explicit EndlessSource(const QByteArray& pattern) : pattern_(pattern) {}
+  std::optional<std::size_t> Read(std::span<char> buffer) override {
+    const std::size_t count = std::min<std::size_t>(buffer.size(), 100);
+    for (std::size_t i = 0; i < count; ++i) {
+      buffer[i] =
+          pattern_.at(static_cast<qsizetype>((delivered_ + i) % std::size_t(pattern_.size())));
+    }
+    delivered_ += count;
+    return count;
+  }
+  std::size_t delivered() const { return delivered_; }
+
+ private:
+  QByteArray pattern_;
+  std::size_t delivered_ = 0;
+};
+
 class KeyLineReaderTest : public QObject {
   Q_OBJECT
 
  private slots:
   void splitsLines_data();
   void splitsLines();
+  void endsBeforeTheInputDoes_data();
+  void endsBeforeTheInputDoes();
 };
 
 void KeyLineReaderTest::splitsLines_data() {
@@ -71,11 +90,10 @@ void KeyLineReaderTest::splitsLines_data() {
 
   const auto row = [](const char* name, const QByteArray& input, const Lines& lines, Status status,
                       std::size_t line, std::size_t limit = kDefault) {
-    // Read in place and in pieces that split lines, CR LF pairs and multi-byte characters; a read
-    // after the last piece fails when that is the outcome.
+    // Read in pieces that split lines, CR LF pairs, multi-byte characters and the byte-order mark;
+    // a read after the last piece fails when that is the outcome.
     for (const std::size_t chunk :
-         {kInPlace, std::size_t{1}, std::size_t{2}, std::size_t{3}, std::size_t{65536}}) {
-      if (status == Status::ReadFailed && chunk == kInPlace) continue;
+         {std::size_t{1}, std::size_t{2}, std::size_t{3}, std::size_t{65536}}) {
       QTest::addRow("%s, reads of %zu", name, chunk)
           << input << limit << chunk << lines << status << line;
     }
@@ -96,6 +114,22 @@ void KeyLineReaderTest::splitsLines_data() {
       2, 4);
   row("CR at the end counts towards the limit", "abcd\r", {}, Status::LineTooLong, 1, 4);
   row("a read that fails", "one\ntwo\nthr", {"one", "two"}, Status::ReadFailed, 3);
+  // A mark at the very start is no part of the first key; anywhere else it is a character.
+  row("byte-order mark at the start",
+      "\xef\xbb\xbf"
+      "abc\r\n\xef\xbb\xbf"
+      "d",
+      {"abc",
+       "\xef\xbb\xbf"
+       "d"},
+      Status::Finished, 2);
+  row("byte-order mark alone", "\xef\xbb\xbf", {}, Status::Finished, 0);
+  row("byte-order mark, then an empty line", "\xef\xbb\xbf\n", {""}, Status::Finished, 1);
+  row("byte-order mark cut short", "\xef\xbb", {}, Status::InvalidUtf8, 1);
+  row("byte-order mark beside the limit of 4",
+      "\xef\xbb\xbf"
+      "abcd\nabcde",
+      {"abcd"}, Status::LineTooLong, 2, 4);
 }
 
 void KeyLineReaderTest::splitsLines() {
@@ -111,10 +145,51 @@ void KeyLineReaderTest::splitsLines() {
   Lines read;
   const ReadOutcome outcome = reader.ReadAll(source, [&read](std::string_view bytes) {
     read.append(QByteArray(bytes.data(), static_cast<qsizetype>(bytes.size())));
+    return true;
   });
   QVERIFY(read == lines);  // QCOMPARE would print a long line whole
   QCOMPARE(outcome.status, status);
   QCOMPARE(outcome.line_number, line);
+}
+
+void KeyLineReaderTest::endsBeforeTheInputDoes_data() {
+  QTest::addColumn<QByteArray>("pattern");
+  QTest::addColumn<std::size_t>("limit");
+  QTest::addColumn<std::size_t>("stop_at");  // the line whose handler asks to stop; 0 for none
+  QTest::addColumn<Status>("status");
+  QTest::addColumn<std::size_t>("line");
+  QTest::addColumn<std::size_t>("most_read");
+
+  // The limit, a CR, an LF and the read that went past them.
+  QTest::addRow("line over the limit of 1000")
+      << QByteArray("x") << std::size_t{1000} << std::size_t{0} << Status::LineTooLong
+      << std::size_t{1} << std::size_t{1102};
+  QTest::addRow("line 4 over the limit of 1000")
+      << QByteArray("abc\nabc\nabc\n" + QByteArray(20000, 'x')) << std::size_t{1000}
+      << std::size_t{0} << Status::LineTooLong << std::size_t{4} << std::size_t{1114};
+  QTest::addRow("line over the tool's limit")
+      << QByteArray("x") << kDefault << std::size_t{0} << Status::LineTooLong << std::size_t{1}
+      << kDefault + 102;
+  QTest::addRow("handler stops at line 3") << QByteArray("key\n") << kDefault << std::size_t{3}
+                                           << Status::Stopped << std::size_t{3} << std::size_t{100};
+}
+
+void KeyLineReaderTest::endsBeforeTheInputDoes() {
+  QFETCH(QByteArray, pattern);
+  QFETCH(std::size_t, limit);
+  QFETCH(std::size_t, stop_at);
+  QFETCH(Status, status);
+  QFETCH(std::size_t, line);
+  QFETCH(std::size_t, most_read);
+
+  KeyLineReader reader(limit);
+  EndlessSource source(pattern);
+  std::size_t lines = 0;
+  const ReadOutcome outcome =
+      reader.ReadAll(source, [&lines, stop_at](std::string_view) { return ++lines != stop_at; });
+  QCOMPARE(outcome.status, status);
+  QCOMPARE(outcome.line_number, line);
+  QVERIFY2(source.delivered() <= most_read, qPrintable(QString::number(source.delivered())));
 }
 
 QTEST_APPLESS_MAIN(KeyLineReaderTest)

@@ -8,9 +8,13 @@
 #include <QStringList>
 #include <QTemporaryFile>
 #include <QTest>
+#include <QThread>
 
+#include <csignal>
 #include <initializer_list>
 #include <utility>
+
+#include <unistd.h>
 
 using namespace Qt::StringLiterals;
 
@@ -71,6 +75,11 @@ class KeytoolProcessTest : public QObject {
   void answersEachLine();
   void readsTheCommandLine_data();
   void readsTheCommandLine();
+  void endsWithItsStatus_data();
+  void endsWithItsStatus();
+  void refusesALongLineAtOnce_data();
+  void refusesALongLineAtOnce();
+  void readsAFileThatShrinks();
 };
 
 void KeytoolProcessTest::answersEachLine_data() {
@@ -114,6 +123,41 @@ void KeytoolProcessTest::answersEachLine_data() {
       "\n"
       R"({"score": 36, "box": "Information", "title": "Password Quality ", "prompt": )"
       R"("The Key Generated:  \"\ud83d\ude00\\\t \r\n\r\nIs Weak Quality:  36 Percent"})"
+      "\n");
+  // Each edge of a character class from both sides, after two lower-case letters, two upper-case
+  // letters and two digits: an upper-case letter gives 18 12 18, a lower-case one 12 18 18, a
+  // digit 18 18 12, a special character 18 18 18 and a character of no class 12 12 12.
+  const auto edge = [&row, &score](const char* name, const QByteArray& below,
+                                   const QByteArray& above, const QByteArray& scores) {
+    QByteArray keys;
+    for (const QByteArray& character : {below, above}) {
+      for (const char* start : {"ab", "AB", "12"}) keys += start + character + '\n';
+    }
+    row(name, score, keys, scores);
+  };
+  edge("'/' 47 special, '0' 48 digit", "/", "0", "18\n18\n18\n18\n18\n12\n");
+  edge("'9' 57 digit, ':' 58 special", "9", ":", "18\n18\n12\n18\n18\n18\n");
+  edge("'@' 64 special, 'A' 65 upper case", "@", "A", "18\n18\n18\n18\n12\n18\n");
+  edge("'Z' 90 upper case, '[' 91 none", "Z", "[", "18\n12\n18\n12\n12\n12\n");
+  edge("'`' 96 none, 'a' 97 lower case", "`", "a", "12\n12\n12\n12\n18\n18\n");
+  edge("'z' 122 lower case, '{' 123 special", "z", "{", "12\n18\n18\n18\n18\n18\n");
+  edge("DEL 127 special, U+0080 special", "\x7f", "\xc2\x80", "18\n18\n18\n18\n18\n18\n");
+  // A mark at the very start is no character of the first key.
+  row("byte-order mark", score,
+      "\xef\xbb\xbf"
+      "abcdefgh\r\n\xef\xbb\xbf"
+      "abcdefgh\n",
+      "32\n54\n");
+  row("byte-order mark alone", score, "\xef\xbb\xbf", "");
+  // Control characters reach a terminal as escapes only; JSON keeps them exact.
+  row("report shows control characters as escapes", {u"report"_s},
+      "ab\x1b]0;PWNED\x07\x1b[2Jcd\t\x7f\xc2\x80\xc2\x9f\xc2\xa0\n",
+      "Password Quality \nThe Key Generated: ab\\x1b]0;PWNED\\x07\\x1b[2Jcd\\x09\\x7f\\u0080\\u009f"
+      "\xc2\xa0\n\nIs Very Strong Quality:  100 Percent\n\n");
+  row("report --json keeps control characters", {u"report"_s, u"--json"_s},
+      "ab\x1b[2J\x7f\xc2\x9b\n",
+      R"({"score": 100, "box": "Information", "title": "Password Quality ", )"
+      R"("prompt": "The Key Generated: ab\u001b[2J\u007f\u009b\r\n\r\nIs Very Strong Quality:  100 Percent"})"
       "\n");
   // The lines before a bad one are answered.
   row("Windows-1252 byte on line 3", score, "abc\r\nabd\r\ncaf\xe9\r\n", "12\n12\n",
@@ -178,25 +222,56 @@ void KeytoolProcessTest::readsTheCommandLine_data() {
   row("generate, leading zeros are decimal", {generate, u"--length=010"_s, u"--classes=02"_s},
       Keys(u"0-9"_s, 10, 1), 0, true);
 
-  const QString commands = u"generate, score or report"_s;
-  row("no command", {}, commands);
-  row("unknown command", {u"check"_s}, u"'check'.*"_s + commands);
-  row("unknown option", {u"--fast"_s}, u"fast.*--help, --version"_s);
-  row("unknown generate option", {generate, u"--size"_s, u"5"_s},
-      u"size.*--length N, --classes CODE, --count K"_s);
-  row("length 256", {generate, u"--length"_s, u"256"_s}, u"--length .*0 to 255.*'256'"_s);
-  row("length -1", {generate, u"--length"_s, u"-1"_s}, u"--length .*0 to 255.*'-1'"_s);
-  row("length not a number", {generate, u"--length=1x"_s}, u"--length .*'1x'"_s);
-  row("classes 4", {generate, u"--classes"_s, u"4"_s},
-      u"--classes .*1, 2, 3, 12, 13, 23, 123, 66.*'4'"_s);
-  row("classes 322, 66 in a byte", {generate, u"--classes=322"_s}, u"--classes .*'322'"_s);
-  row("count -1", {generate, u"--count=-1"_s}, u"--count .*0 to 1000000.*'-1'"_s);
-  row("count 1000001", {generate, u"--count=1000001"_s}, u"--count .*'1000001'"_s);
-  row("key as an argument, not repeated", {u"score"_s, u"Secret1!"_s}, u"standard input"_s);
+  // Messages name the option and what it allows, and never repeat what was typed: a mistyped
+  // command line may hold a key. Every row types "hunter2" where a key could slip in.
+  const QString commands = u"generate, score or report\\."_s;
+  const QString generate_options =
+      u"Options of generate: --length N, --classes CODE, --count K, --help\\."_s;
+  row("no command", {}, u"missing command: use "_s + commands);
+  row("unknown command", {u"hunter2"_s}, u"unknown command: use "_s + commands);
+  row("unknown option", {u"--hunter2"_s},
+      u"unknown option\\. Options: --help, --version; commands: "_s + commands);
+  row("--help-all, not offered", {u"--help-all"_s}, u"unknown option\\. Options: --help"_s);
+  row("option value where none is taken", {u"--version=hunter2"_s},
+      u"an option's value is missing or not allowed\\. Options: --help, --version"_s);
+  row("unknown generate option", {generate, u"--hunter2"_s},
+      u"generate: unknown option\\. "_s + generate_options);
+  row("generate --help-all, not offered", {generate, u"--help-all"_s},
+      u"generate: unknown option\\. "_s + generate_options);
+  row("generate --length without its value", {generate, u"--length"_s},
+      u"generate: an option's value is missing or not allowed\\. "_s + generate_options);
+  row("generate takes no arguments", {generate, u"hunter2"_s}, u"generate takes no arguments\\."_s);
+  const QString length_range = u"--length must be a whole number from 0 to 255\\."_s;
+  row("length hunter2", {generate, u"--length"_s, u"hunter2"_s}, length_range);
+  row("length 256", {generate, u"--length"_s, u"256"_s}, length_range);
+  row("length -1", {generate, u"--length=-1"_s}, length_range);
+  const QString class_list = u"--classes must be one of 1, 2, 3, 12, 13, 23, 123, 66\\."_s;
+  row("classes hunter2", {generate, u"--classes=hunter2"_s}, class_list);
+  row("classes 4", {generate, u"--classes"_s, u"4"_s}, class_list);
+  row("classes 322, 66 in a byte", {generate, u"--classes=322"_s}, class_list);
+  const QString count_range = u"--count must be a whole number from 0 to 1000000\\."_s;
+  row("count hunter2", {generate, u"--count"_s, u"hunter2"_s}, count_range);
+  row("count -1", {generate, u"--count=-1"_s}, count_range);
+  row("count 1000001", {generate, u"--count=1000001"_s}, count_range);
+  row("unknown score option", {u"score"_s, u"--hunter2"_s},
+      u"score: unknown option\\. Options of score: --help\\."_s);
+  row("key as an argument of score", {u"score"_s, u"hunter2"_s},
+      u"score takes no arguments; keys are read from standard input, one per line\\."_s);
+  row("unknown report option", {u"report"_s, u"--hunter2"_s},
+      u"report: unknown option\\. Options of report: --json, --help\\."_s);
+  row("report --json with a value", {u"report"_s, u"--json=hunter2"_s},
+      u"report: an option's value is missing or not allowed\\. Options of report: --json, --help\\."_s);
+  row("key as an argument of report", {u"report"_s, u"--json"_s, u"hunter2"_s},
+      u"report takes no arguments; keys are read from standard input, one per line\\."_s);
+
   row("--version", {u"--version"_s}, u"\\Amorvane-keytool 1\\.00\\n\\z"_s, 0);
-  row("--help", {u"--help"_s}, u"(?s)Usage: .*generate.*score.*report.*--version"_s, 0);
-  row("--help of generate", {generate, u"--help"_s},
-      u"(?s)Usage: \\S*morvane-keytool generate .*--length.*0 to 255.*--classes.*--count"_s, 0);
+  row("--help", {u"--help"_s},
+      u"(?s)\\A(?!.*help-all)Usage: .*generate.*score.*report.*-h, --help.*--version"_s, 0);
+  row("--help of generate", {generate, u"-h"_s},
+      u"(?s)\\A(?!.*help-all)Usage: \\S*morvane-keytool generate .*--length.*0 to 255.*--classes.*--count"_s,
+      0);
+  row("--help of report", {u"report"_s, u"--help"_s},
+      u"(?s)\\A(?!.*help-all)Usage: \\S*morvane-keytool report .*--json"_s, 0);
 }
 
 void KeytoolProcessTest::readsTheCommandLine() {
@@ -213,10 +288,153 @@ void KeytoolProcessTest::readsTheCommandLine() {
   if (exit_code != 0) {
     // One line that names the tool, and never a key.
     QVERIFY2(QRegularExpression(u"\\Amorvane-keytool: [^\\n]*\\n\\z"_s).match(shown).hasMatch() &&
-                 !shown.contains(u"Secret1!"_s),
+                 !shown.contains(u"hunter2"_s),
              qPrintable(shown));
   }
   if (random) QVERIFY(RunTool(arguments).out != run.out);
+}
+
+void KeytoolProcessTest::endsWithItsStatus_data() {
+  QTest::addColumn<QString>("script");  // bash, with the tool as $0
+  QTest::addColumn<int>("exit_code");
+  QTest::addColumn<QByteArray>("err");
+  QTest::addColumn<QString>("out");  // a pattern
+
+  const QByteArray cannot_write = "morvane-keytool: cannot write to standard output\n";
+  const auto row = [](const char* name, const char* script, int exit_code, const QByteArray& err,
+                      const QString& out = u"\\A\\z"_s) {
+    QTest::addRow("%s", name) << QString::fromUtf8(script) << exit_code << err << out;
+  };
+  row("generate --count 1000000, the largest",
+      R"(set -o pipefail; "$0" generate --count=1000000 --length=1 --classes=66 |
+         LC_ALL=C.UTF-8 grep -cx .)",
+      0, "", u"\\A1000000\\n\\z"_s);
+  // The first failed write ends the command, however much input is still to come.
+  row("generate to a full device", R"(exec "$0" generate >/dev/full)", 1, cannot_write);
+  row("score of endless keys to a full device", R"(yes Abc123! | "$0" score >/dev/full)", 1,
+      cannot_write);
+  row("report of endless keys to a full device", R"(yes Abc123! | "$0" report >/dev/full)", 1,
+      cannot_write);
+  row("score of endless keys, SIGPIPE ignored, reader gone",
+      R"(trap '' PIPE; yes Abc123! 2>/dev/null | "$0" score | head -c 1 >/dev/null;
+         exit "${PIPESTATUS[1]}")",
+      1, cannot_write);
+  row("generate --count 1000000, SIGPIPE ignored, reader gone",
+      R"(trap '' PIPE; "$0" generate --count 1000000 | head -c 1 >/dev/null; exit "${PIPESTATUS[0]}")",
+      1, cannot_write);
+  // A closed standard stream is said so at once, before another file can take its number.
+  row("generate, standard output closed", R"(exec "$0" generate >&-)", 1,
+      "morvane-keytool: standard output is closed\n");
+  row("generate, standard error closed", R"(exec "$0" generate 2>&-)", 1, "");
+  row("score, standard input closed", R"(exec "$0" score <&-)", 1,
+      "morvane-keytool: standard input is closed\n");
+  row("report, standard input closed", R"(exec "$0" report --json <&-)", 1,
+      "morvane-keytool: standard input is closed\n");
+  row("generate needs no standard input", R"(exec "$0" generate <&-)", 0, "",
+      u"\\A[A-Za-z0-9]{12}\\n\\z"_s);
+}
+
+void KeytoolProcessTest::endsWithItsStatus() {
+  QFETCH(QString, script);
+  QFETCH(int, exit_code);
+  QFETCH(QByteArray, err);
+  QFETCH(QString, out);
+
+  // A group of its own, so that a tool that never ends goes with the whole pipeline.
+  QProcess process;
+  process.setChildProcessModifier([] { setpgid(0, 0); });
+  process.start(u"/bin/bash"_s, {u"-c"_s, script, QStringLiteral(MORVANE_KEYTOOL_PATH)});
+  QVERIFY(process.waitForStarted());
+  process.closeWriteChannel();
+  if (!process.waitForFinished(60000)) kill(-static_cast<pid_t>(process.processId()), SIGKILL);
+  process.waitForFinished();
+  QCOMPARE(process.exitStatus(), QProcess::NormalExit);
+  QCOMPARE(process.exitCode(), exit_code);
+  QCOMPARE(process.readAllStandardError(), err);
+  const QString written = QString::fromUtf8(process.readAllStandardOutput());
+  QVERIFY2(QRegularExpression(out).match(written).hasMatch(), qPrintable(written.left(200)));
+}
+
+void KeytoolProcessTest::refusesALongLineAtOnce_data() {
+  QTest::addColumn<QByteArray>("before");  // lines before the long one
+  QTest::addColumn<QByteArray>("out");
+  QTest::addColumn<QByteArray>("err");
+
+  QTest::addRow("line 1") << QByteArray() << QByteArray()
+                          << QByteArray("morvane-keytool: line 1: longer than 67108864 bytes\n");
+  QTest::addRow("line 3, after two answers")
+      << QByteArray("abc\r\nAbc1!x\n") << QByteArray("12\n81\n")
+      << QByteArray("morvane-keytool: line 3: longer than 67108864 bytes\n");
+}
+
+// A line one byte over the limit (64 MiB, and a CR it may still lose) ends the command with status
+// 2 while the input goes on: through a pipe that stays open, and from a file of 1 GiB that is read
+// no further than the limit and one buffer beyond it.
+void KeytoolProcessTest::refusesALongLineAtOnce() {
+  QFETCH(QByteArray, before);
+  QFETCH(QByteArray, out);
+  QFETCH(QByteArray, err);
+  constexpr qint64 kLimit = qint64{64} << 20;
+
+  QProcess piped;
+  piped.start(QStringLiteral(MORVANE_KEYTOOL_PATH), {u"score"_s});
+  QVERIFY(piped.waitForStarted());
+  piped.write(before + QByteArray(kLimit + 2, 'a'));  // and no end of input
+  if (!piped.waitForFinished(60000)) piped.kill();
+  piped.waitForFinished();
+  QCOMPARE(piped.exitStatus(), QProcess::NormalExit);
+  QCOMPARE(piped.exitCode(), 2);
+  QCOMPARE(piped.readAllStandardOutput(), out);
+  QCOMPARE(piped.readAllStandardError(), err);
+
+  // The file is sparse: its gigabyte costs no disk. What the tool left unread is counted by wc,
+  // which shares its place in the file.
+  QTemporaryFile file;
+  QVERIFY(file.open());
+  QCOMPARE(file.write(before), before.size());
+  QVERIFY(file.resize(qint64{1} << 30));
+  file.close();
+  QProcess from_file;
+  from_file.setStandardInputFile(file.fileName());
+  from_file.start(u"/bin/bash"_s, {u"-c"_s, uR"("$0" score; status=$?; wc -c; exit "$status")"_s,
+                                   QStringLiteral(MORVANE_KEYTOOL_PATH)});
+  QVERIFY(from_file.waitForStarted());
+  if (!from_file.waitForFinished(60000)) from_file.kill();
+  from_file.waitForFinished();
+  QCOMPARE(from_file.exitCode(), 2);
+  QCOMPARE(from_file.readAllStandardError(), err);
+  const QByteArray written = from_file.readAllStandardOutput();
+  QVERIFY2(written.startsWith(out), written.constData());
+  const qint64 read = (qint64{1} << 30) - written.mid(out.size()).trimmed().toLongLong();
+  QVERIFY2(read > kLimit && read <= before.size() + kLimit + (qint64{4} << 20),
+           qPrintable(QString::number(read)));
+}
+
+// A file cut short while the tool reads it (a log rotated by copying and truncating) simply ends
+// early. The tool's answers fill the pipe to the test, which reads none for a while, so the
+// tool waits with most of the file unread when it is truncated.
+void KeytoolProcessTest::readsAFileThatShrinks() {
+  QTemporaryFile file;
+  QVERIFY(file.open());
+  const QByteArray keys = QByteArray("Abc123!x\n").repeated(2'000'000);
+  QCOMPARE(file.write(keys), keys.size());
+  QVERIFY(file.flush());
+
+  QProcess process;
+  process.setStandardInputFile(file.fileName());
+  process.start(QStringLiteral(MORVANE_KEYTOOL_PATH), {u"score"_s});
+  QVERIFY(process.waitForStarted());
+  QVERIFY(process.waitForReadyRead(60000));
+  QThread::msleep(300);
+  QVERIFY(file.resize(0));
+  if (!process.waitForFinished(60000)) process.kill();
+  process.waitForFinished();
+  QCOMPARE(process.exitStatus(), QProcess::NormalExit);
+  QCOMPARE(process.exitCode(), 0);
+  QCOMPARE(process.readAllStandardError(), QByteArray());
+  const QList<QByteArray> answers = process.readAllStandardOutput().split('\n');
+  QVERIFY(answers.size() < 2'000'000);
+  for (qsizetype i = 0; i + 2 < answers.size(); ++i) QCOMPARE(answers[i], QByteArray("100"));
 }
 
 QTEST_GUILESS_MAIN(KeytoolProcessTest)

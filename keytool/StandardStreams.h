@@ -1,0 +1,33 @@
+#pragma once
+
+#include "KeyLineReader.h"
+
+namespace morvane::keytool {
+
+inline constexpr int kStandardInput = 0;
+
+// Which standard streams the tool was started without.
+struct ClosedStreams {
+  bool input = false;
+  bool output = false;
+  bool error = false;
+};
+
+// Finds the closed standard descriptors and opens the null device on each, so that no file the
+// program opens later (Qt opens an eventfd at start) takes its number and receives what was meant
+// for the stream. Must run before anything else opens a descriptor.
+ClosedStreams ReserveClosedStandardStreams();
+
+// Plain reads from a descriptor, standard input in the tool. Takes what is there without waiting
+// for more, so that a key typed at a terminal is answered as soon as its line is complete.
+class DescriptorSource final : public ByteSource {
+ public:
+  explicit DescriptorSource(int descriptor);
+
+  std::optional<std::size_t> Read(std::span<char> buffer) override;
+
+ private:
+  int descriptor_;
+};
+
+}  // namespace morvane::keytool

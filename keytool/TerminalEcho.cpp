@@ -1,0 +1,71 @@
+#include "TerminalEcho.h"
+
+#ifndef _WIN32
+#include <array>
+#include <csignal>
+
+#include <termios.h>
+#include <unistd.h>
+#endif
+
+namespace morvane::keytool {
+
+#ifdef _WIN32
+TerminalEchoOff::TerminalEchoOff(int /*descriptor*/) {}
+TerminalEchoOff::~TerminalEchoOff() = default;
+#else
+namespace {
+
+// What a signal handler needs to put the terminal back; one terminal per process.
+struct SavedTerminal {
+  int descriptor = -1;
+  termios settings{};
+};
+SavedTerminal saved_terminal;  // NOLINT(cppcoreguidelines-avoid-non-const-global-variables)
+
+constexpr std::array kEndingSignals{SIGINT, SIGQUIT, SIGHUP, SIGTERM};
+
+void RestoreTerminal() {
+  tcsetattr(saved_terminal.descriptor, TCSANOW, &saved_terminal.settings);
+}
+
+// Puts the terminal back, then lets the signal end the program as it would have.
+extern "C" void RestoreAndRaise(int signal_number) {
+  RestoreTerminal();
+  std::signal(signal_number, SIG_DFL);
+  std::raise(signal_number);
+}
+
+}  // namespace
+
+TerminalEchoOff::TerminalEchoOff(int descriptor) {
+  termios settings{};
+  if (isatty(descriptor) == 0 || tcgetattr(descriptor, &settings) != 0) return;
+  if ((settings.c_lflag & ECHO) == 0) return;  // already hidden: nothing to undo later
+  saved_terminal = {descriptor, settings};
+  for (const int signal_number : kEndingSignals) {
+    // A signal ignored at start stays ignored, as the caller wanted.
+    struct sigaction previous {};
+    sigaction(signal_number, nullptr, &previous);
+    if (previous.sa_handler == SIG_IGN)
+      continue;  // NOLINT(cppcoreguidelines-pro-type-union-access)
+    std::signal(signal_number, RestoreAndRaise);
+  }
+  settings.c_lflag &= ~static_cast<tcflag_t>(ECHO);
+  // TCSANOW, not TCSAFLUSH: keys typed ahead must not be lost.
+  active_ = tcsetattr(descriptor, TCSANOW, &settings) == 0;
+}
+
+TerminalEchoOff::~TerminalEchoOff() {
+  if (!active_) return;
+  RestoreTerminal();
+  for (const int signal_number : kEndingSignals) {
+    struct sigaction current {};
+    sigaction(signal_number, nullptr, &current);
+    // NOLINTNEXTLINE(cppcoreguidelines-pro-type-union-access)
+    if (current.sa_handler == RestoreAndRaise) std::signal(signal_number, SIG_DFL);
+  }
+}
+#endif
+
+}  // namespace morvane::keytool
