@@ -9,6 +9,7 @@
 
 #include <algorithm>
 #include <limits>
+#include <utility>
 
 using morvane::keytool::ByteSource;
 using morvane::keytool::KeyLineReader;
@@ -44,17 +45,15 @@ class TestSource : public ByteSource {
   bool fails_;
 };
 
-}  // namespace
-
 // Endless input: `pattern` again and again, at most 100 bytes a read.
 class EndlessSource : public ByteSource {
  public:
-  explicit EndlessSource(const QByteArray& pattern) : pattern_(pattern) {}
+  explicit EndlessSource(QByteArray pattern) : pattern_(std::move(pattern)) {}
   std::optional<std::size_t> Read(std::span<char> buffer) override {
     const std::size_t count = std::min<std::size_t>(buffer.size(), 100);
     for (std::size_t i = 0; i < count; ++i) {
-      buffer[i] =
-          pattern_.at(static_cast<qsizetype>((delivered_ + i) % std::size_t(pattern_.size())));
+      buffer[i] = pattern_.at(
+          static_cast<qsizetype>((delivered_ + i) % static_cast<std::size_t>(pattern_.size())));
     }
     delivered_ += count;
     return count;
@@ -65,6 +64,8 @@ class EndlessSource : public ByteSource {
   QByteArray pattern_;
   std::size_t delivered_ = 0;
 };
+
+}  // namespace
 
 class KeyLineReaderTest : public QObject {
   Q_OBJECT

@@ -14,16 +14,10 @@
 
 namespace {
 
-// How the session ends: typed at the terminal, or a signal sent to the tool.
-struct Ending {
-  QByteArray typed;
-  int signal_number = 0;
-};
-
 class TerminalSession {
  public:
-  explicit TerminalSession(const char* command) {
-    pid_ = forkpty(&terminal_, nullptr, nullptr, nullptr);
+  explicit TerminalSession(const char* command)
+      : pid_(forkpty(&terminal_, nullptr, nullptr, nullptr)) {
     if (pid_ == 0) {
       const rlimit no_core_dump{0, 0};  // Ctrl+\ would leave one
       setrlimit(RLIMIT_CORE, &no_core_dump);
@@ -95,15 +89,13 @@ class TerminalSession {
     if (count > 0) shown_.append(bytes, count);
   }
 
-  int terminal_ = -1;
-  pid_t pid_ = -1;
+  int terminal_ = -1;  // declared before pid_, which forkpty sets along with it
+  pid_t pid_;
   bool exited_ = false;
   QByteArray shown_;
 };
 
 }  // namespace
-
-Q_DECLARE_METATYPE(Ending)
 
 class KeytoolTerminalTest : public QObject {
   Q_OBJECT
@@ -117,33 +109,36 @@ void KeytoolTerminalTest::hidesTypedKeys_data() {
   QTest::addColumn<QByteArray>("command");
   QTest::addColumn<QByteArray>("key");  // typed, then Enter
   QTest::addColumn<QByteArray>("answer");
-  QTest::addColumn<Ending>("ending");
+  // How the session ends: typed at the terminal, or a signal sent to the tool.
+  QTest::addColumn<QByteArray>("typed");
+  QTest::addColumn<int>("sent");
   QTest::addColumn<int>("exit_code");  // or the signal that ended the tool, when it is one
   QTest::addColumn<int>("signal_number");
 
   // The terminal turns LF into CR LF on the way out.
   const auto row = [](const char* name, const char* command, const QByteArray& key,
-                      const QByteArray& answer, const Ending& ending, int exit_code,
+                      const QByteArray& answer, const QByteArray& typed, int sent, int exit_code,
                       int signal_number = 0) {
-    QTest::addRow("%s", name) << QByteArray(command) << key << answer << ending << exit_code
+    QTest::addRow("%s", name) << QByteArray(command) << key << answer << typed << sent << exit_code
                               << signal_number;
   };
-  row("score, Ctrl+D", "score", "hunter2", "42\r\n", {"\x04", 0}, 0);
+  row("score, Ctrl+D", "score", "hunter2", "42\r\n", "\x04", 0, 0);
   row("report, Ctrl+D", "report", "hu", "Error\r\nThe Key Does Not Meet The Requirements!\r\n",
-      {"\x04", 0}, 0);
-  row("score, Ctrl+C", "score", "hunter2", "42\r\n", {"\x03", 0}, 0, SIGINT);
-  row("report, Ctrl+C", "report", "hu", "Requirements!\r\n", {"\x03", 0}, 0, SIGINT);
-  row("score, Ctrl+\\", "score", "hunter2", "42\r\n", {"\x1c", 0}, 0, SIGQUIT);
-  row("score, terminated", "score", "hunter2", "42\r\n", {"", SIGTERM}, 0, SIGTERM);
-  row("score, hung up", "score", "hunter2", "42\r\n", {"", SIGHUP}, 0, SIGHUP);
-  row("score, a line that is not UTF-8", "score", "hunter2", "42\r\n", {"caf\xe9\n", 0}, 2);
+      "\x04", 0, 0);
+  row("score, Ctrl+C", "score", "hunter2", "42\r\n", "\x03", 0, 0, SIGINT);
+  row("report, Ctrl+C", "report", "hu", "Requirements!\r\n", "\x03", 0, 0, SIGINT);
+  row("score, Ctrl+\\", "score", "hunter2", "42\r\n", "\x1c", 0, 0, SIGQUIT);
+  row("score, terminated", "score", "hunter2", "42\r\n", "", SIGTERM, 0, SIGTERM);
+  row("score, hung up", "score", "hunter2", "42\r\n", "", SIGHUP, 0, SIGHUP);
+  row("score, a line that is not UTF-8", "score", "hunter2", "42\r\n", "caf\xe9\n", 0, 2);
 }
 
 void KeytoolTerminalTest::hidesTypedKeys() {
   QFETCH(QByteArray, command);
   QFETCH(QByteArray, key);
   QFETCH(QByteArray, answer);
-  QFETCH(Ending, ending);
+  QFETCH(QByteArray, typed);
+  QFETCH(int, sent);
   QFETCH(int, exit_code);
   QFETCH(int, signal_number);
 
@@ -155,8 +150,8 @@ void KeytoolTerminalTest::hidesTypedKeys() {
   QVERIFY2(shown.contains(answer), shown.constData());
   QVERIFY2(!shown.contains(key), shown.constData());
 
-  session.Type(ending.typed);
-  if (ending.signal_number != 0) session.Signal(ending.signal_number);
+  session.Type(typed);
+  if (sent != 0) session.Signal(sent);
   const int status = session.Wait();
   if (signal_number != 0) {
     QVERIFY2(WIFSIGNALED(status) && WTERMSIG(status) == signal_number,
