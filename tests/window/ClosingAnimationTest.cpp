@@ -29,31 +29,56 @@ class ClosingAnimationTest : public QObject {
   void alwaysEnds_data() {
     QTest::addColumn<float>("top");
     QTest::addColumn<float>("minimumSize");
-    QTest::addColumn<bool>("frozen");
-    QTest::addColumn<int>("timeLimit");  // passes until the time runs out; 0 for never
+    QTest::addColumn<QString>("refused");  // "moves" or "all" writes
+    QTest::addColumn<int>("timeLimit");    // passes until the time runs out; 0 for never
     QTest::addColumn<AnimationEnd>("end");
     QTest::addColumn<int>("passes");
-    const auto row = [](const char* name, float top, float minimum, bool frozen, int time,
-                        AnimationEnd end, int passes) {
-      QTest::addRow("%s", name) << top << minimum << frozen << time << end << passes;
+    QTest::addColumn<float>("width");
+    const auto row = [](const char* name, float top, float minimum, const char* refused, int time,
+                        AnimationEnd end, int passes, float width) {
+      QTest::addRow("%s", name) << top << minimum << QString::fromLatin1(refused) << time << end
+                                << passes << width;
     };
-    row("top equal to the width is not past it", 2970, 0, false, 0, AnimationEnd::LeftScreen, 2);
-    row("already beyond: still one pass", 9000, 0, false, 0, AnimationEnd::LeftScreen, 1);
-    row("at its smallest it only moves", 0, 600, false, 0, AnimationEnd::LeftScreen, 101);
-    row("a window that cannot move stops", 1500, 0, true, 0, AnimationEnd::Stuck, 1);
-    row("time runs out", -1e6F, 0, false, 5, AnimationEnd::OutOfTime, 5);
+    row("top equal to the width is not past it", 2970, 0, "", 0, AnimationEnd::LeftScreen, 2, 5175);
+    row("already beyond: still one pass", 9000, 0, "", 0, AnimationEnd::LeftScreen, 1, 5235);
+    row("at its smallest it only moves", 0, 600, "", 0, AnimationEnd::LeftScreen, 101, 600);
+    row("a window kept in place stops", 1500, 0, "all", 0, AnimationEnd::MoveRefused, 1, 5295);
+    row("refused moves stop after a pass that shrinks", 1500, 0, "moves", 0,
+        AnimationEnd::MoveRefused, 1, 5235);
+    row("time runs out", -1e6F, 0, "", 5, AnimationEnd::OutOfTime, 5, 4995);
   }
   void alwaysEnds() {
     QFETCH(float, top);
     QFETCH(float, minimumSize);
-    QFETCH(bool, frozen);
+    QFETCH(QString, refused);
     QFETCH(int, timeLimit);
     FakeWindow window;
     window.top = top;
     window.minimum_size = minimumSize;
-    window.frozen = frozen;
+    window.frozen = refused == QLatin1String("all");
+    window.moves_refused = refused == QLatin1String("moves");
     QTEST(RunClosingAnimation(window, [&] { return window.passes == timeLimit; }), "end");
     QTEST(window.passes, "passes");
+    QTEST(window.width, "width");
+  }
+
+  // Every pass takes 30 twips off each side, which keeps the centre, until the smallest size;
+  // from then on the whole window moves 30 down and 30 right.
+  void shrinksAboutItsCentreThenOnlyMoves_data() {
+    QTest::addColumn<int>("passes");
+    QTest::addColumn<QRectF>("geometry");  // left, top, width, height
+    QTest::addRow("one pass") << 1 << QRectF(1530, -2970, 5235, 3555);
+    QTest::addRow("ten passes") << 10 << QRectF(1800, -2700, 4695, 3015);
+    QTest::addRow("height at its smallest") << 51 << QRectF(3030, -1470, 2235, 600);
+    QTest::addRow("both at their smallest") << 100 << QRectF(4500, 0, 600, 600);
+  }
+  void shrinksAboutItsCentreThenOnlyMoves() {
+    QFETCH(int, passes);
+    FakeWindow window;
+    window.top = -3000;
+    window.minimum_size = 600;
+    RunClosingAnimation(window, [&] { return window.passes == passes; });
+    QTEST(QRectF(window.left, window.top, window.width, window.height), "geometry");
   }
 };
 

@@ -130,6 +130,37 @@ class QtPlatformServicesTest : public QObject {
     QCOMPARE(geometry.Left(), static_cast<float>((before.left() + 2) * 15));
     QCOMPARE(geometry.ScreenWidth(), static_cast<float>(window.screen()->geometry().width() * 15));
   }
+
+  // A window of no width or height would vanish before the closing animation ends.
+  void stopsAtTheSmallestSizeThatShows_data() {
+    QTest::addColumn<float>("width");
+    QTest::addColumn<float>("height");
+    QTest::addColumn<QSize>("size");
+    QTest::addRow("zero") << 0.0F << 0.0F << QSize(1, 1);
+    QTest::addRow("below zero") << -600.0F << -15.0F << QSize(1, 1);
+    QTest::addRow("one pixel") << 15.0F << 15.0F << QSize(1, 1);
+    QTest::addRow("width only") << 0.0F << 1500.0F << QSize(1, 100);
+  }
+  void stopsAtTheSmallestSizeThatShows() {
+    QFETCH(float, width);
+    QFETCH(float, height);
+    QFETCH(QSize, size);
+    morvane::QtPlatformServices services;
+    morvane::WindowGeometry& geometry = services.MainWindowGeometry();
+    QWidget window;
+    window.setGeometry(100, 120, 300, 200);
+    services.SetMainWindow(window);
+    window.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&window));
+    const QSize frame = window.frameGeometry().size() - window.size();
+    QVERIFY(geometry.SetWidth(width + static_cast<float>(frame.width() * 15)));
+    QVERIFY(geometry.SetHeight(height + static_cast<float>(frame.height() * 15)));
+    geometry.ShowChanges();
+    QCOMPARE(window.size(), size);
+    QVERIFY(window.isVisible());
+    QCOMPARE(geometry.Width(), static_cast<float>((size.width() + frame.width()) * 15));
+    QVERIFY(!geometry.SetWidth(0));  // no smaller
+  }
 };
 
 QTEST_MAIN(QtPlatformServicesTest)

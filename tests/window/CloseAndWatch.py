@@ -1,0 +1,129 @@
+#!/usr/bin/env python3
+"""Asks an X11 window to close as a window manager does (a WM_DELETE_WINDOW client message), then
+samples the absolute geometry of its outermost frame until it is gone.
+
+Usage: CloseAndWatch.py WINDOW_ID [SECONDS]
+Prints one line per change, "MILLISECONDS LEFT TOP WIDTH HEIGHT", then "gone MILLISECONDS" once
+the window is unmapped or destroyed (or "timeout" after SECONDS, 5 by default). Needs only
+libX11, through ctypes.
+"""
+import ctypes
+import ctypes.util
+import sys
+import time
+
+c_window = ctypes.c_ulong
+
+
+class ClientMessage(ctypes.Structure):
+    _fields_ = [
+        ("type", ctypes.c_int),
+        ("serial", ctypes.c_ulong),
+        ("send_event", ctypes.c_int),
+        ("display", ctypes.c_void_p),
+        ("window", c_window),
+        ("message_type", ctypes.c_ulong),
+        ("format", ctypes.c_int),
+        ("data", ctypes.c_long * 5),
+    ]
+
+
+class Event(ctypes.Union):
+    _fields_ = [("client", ClientMessage), ("pad", ctypes.c_long * 24)]
+
+
+class WindowAttributes(ctypes.Structure):
+    _fields_ = [
+        ("x", ctypes.c_int), ("y", ctypes.c_int), ("width", ctypes.c_int),
+        ("height", ctypes.c_int), ("border_width", ctypes.c_int), ("depth", ctypes.c_int),
+        ("visual", ctypes.c_void_p), ("root", c_window), ("class", ctypes.c_int),
+        ("bit_gravity", ctypes.c_int), ("win_gravity", ctypes.c_int),
+        ("backing_store", ctypes.c_int), ("backing_planes", ctypes.c_ulong),
+        ("backing_pixel", ctypes.c_ulong), ("save_under", ctypes.c_int),
+        ("colormap", ctypes.c_ulong), ("map_installed", ctypes.c_int),
+        ("map_state", ctypes.c_int), ("all_event_masks", ctypes.c_long),
+        ("your_event_mask", ctypes.c_long), ("do_not_propagate_mask", ctypes.c_long),
+        ("override_redirect", ctypes.c_int), ("screen", ctypes.c_void_p),
+    ]
+
+
+CLIENT_MESSAGE = 33
+IS_VIEWABLE = 2
+ERROR_HANDLER = ctypes.CFUNCTYPE(ctypes.c_int, ctypes.c_void_p, ctypes.c_void_p)
+
+
+def load_x11():
+    x11 = ctypes.cdll.LoadLibrary(ctypes.util.find_library("X11") or "libX11.so.6")
+    x11.XOpenDisplay.restype = ctypes.c_void_p
+    x11.XInternAtom.restype = ctypes.c_ulong
+    x11.XInternAtom.argtypes = [ctypes.c_void_p, ctypes.c_char_p, ctypes.c_int]
+    x11.XSendEvent.argtypes = [ctypes.c_void_p, c_window, ctypes.c_int, ctypes.c_long,
+                               ctypes.POINTER(Event)]
+    x11.XFlush.argtypes = [ctypes.c_void_p]
+    x11.XCloseDisplay.argtypes = [ctypes.c_void_p]
+    x11.XQueryTree.argtypes = [ctypes.c_void_p, c_window, ctypes.POINTER(c_window),
+                               ctypes.POINTER(c_window), ctypes.POINTER(ctypes.c_void_p),
+                               ctypes.POINTER(ctypes.c_uint)]
+    x11.XFree.argtypes = [ctypes.c_void_p]
+    x11.XGetWindowAttributes.argtypes = [ctypes.c_void_p, c_window,
+                                         ctypes.POINTER(WindowAttributes)]
+    x11.XSetErrorHandler.argtypes = [ERROR_HANDLER]
+    return x11
+
+
+def outermost_frame(x11, display, window):
+    """The window manager's frame around `window`, or `window` itself when it has none."""
+    root, parent, children, count = c_window(), c_window(), ctypes.c_void_p(), ctypes.c_uint()
+    while True:
+        if not x11.XQueryTree(display, window, ctypes.byref(root), ctypes.byref(parent),
+                              ctypes.byref(children), ctypes.byref(count)):
+            return window
+        if children:
+            x11.XFree(children)
+        if parent.value in (0, root.value):
+            return window
+        window = parent.value
+
+
+def main(window, seconds):
+    x11 = load_x11()
+    failed = []
+    handler = ERROR_HANDLER(lambda _display, _error: failed.append(1) or 0)
+    x11.XSetErrorHandler(handler)
+    display = x11.XOpenDisplay(None)
+    if not display:
+        sys.exit("cannot open the display")
+    frame = outermost_frame(x11, display, window)
+
+    event = Event()
+    event.client.type = CLIENT_MESSAGE
+    event.client.window = window
+    event.client.message_type = x11.XInternAtom(display, b"WM_PROTOCOLS", False)
+    event.client.format = 32
+    event.client.data[0] = x11.XInternAtom(display, b"WM_DELETE_WINDOW", False)
+    event.client.data[1] = 0  # CurrentTime
+    x11.XSendEvent(display, window, False, 0, ctypes.byref(event))
+    x11.XFlush(display)
+
+    start = time.monotonic()
+    last = None
+    attributes = WindowAttributes()
+    while time.monotonic() - start < seconds:
+        elapsed = int((time.monotonic() - start) * 1000)
+        if (not x11.XGetWindowAttributes(display, frame, ctypes.byref(attributes)) or failed
+                or attributes.map_state != IS_VIEWABLE):
+            print(f"gone {elapsed}")
+            break
+        geometry = (attributes.x, attributes.y, attributes.width, attributes.height)
+        if geometry != last:
+            print(elapsed, *geometry)
+            last = geometry
+        time.sleep(0.002)
+    else:
+        print("timeout")
+    sys.stdout.flush()
+    x11.XCloseDisplay(display)
+
+
+if __name__ == "__main__":
+    main(int(sys.argv[1], 0), float(sys.argv[2]) if len(sys.argv) > 2 else 5.0)
