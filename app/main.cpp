@@ -2,15 +2,21 @@
 #include "Form1.h"
 #include "MorvaneVersion.h"
 #include "QtPlatformServices.h"
+#include "StartFailure.h"
 
 #include <QApplication>
 #include <QIcon>
 
 int main(int argc, char* argv[]) {
+  morvane::StartFailureGuard start_failure;
   QApplication application(argc, argv);
+  start_failure.Started();
   QApplication::setApplicationVersion(QStringLiteral(MORVANE_VERSION));
-  // No display name: on X11 Qt would append it to every window title, message boxes included.
+  // The desktop entry's name: the Wayland app id, and on X11 the class of WM_CLASS, which the
+  // entry's StartupWMClass repeats, so that docks tie the window to its launcher. No display
+  // name: on X11 Qt would append it to every window title, message boxes included.
   QGuiApplication::setDesktopFileName(QStringLiteral("org.morvane.Generator"));
+  QCoreApplication::setApplicationName(QStringLiteral("org.morvane.Generator"));
   QApplication::setWindowIcon(QIcon(QStringLiteral(":/org.morvane.Generator.png")));
 
   morvane::QtPlatformServices services;

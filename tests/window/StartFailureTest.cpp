@@ -1,0 +1,46 @@
+// The real program started where no window can be shown.
+#include <QProcess>
+#include <QTest>
+
+class StartFailureTest : public QObject {
+  Q_OBJECT
+
+ private slots:
+  void saysWhatIsMissingInOneLine_data() {
+    QTest::addColumn<QString>("display");   // "-" leaves DISPLAY unset
+    QTest::addColumn<QString>("platform");  // QT_QPA_PLATFORM; empty leaves it unset
+    QTest::addColumn<QString>("line");
+    QTest::addRow("no DISPLAY") << "-"
+                                << ""
+                                << "no X display to show the window on: DISPLAY is not set";
+    QTest::addRow("a display that does not exist") << ":9999"
+                                                   << "xcb"
+                                                   << "cannot open the X display \":9999\"";
+    QTest::addRow("a missing platform plugin")
+        << ":9999"
+        << "nosuch"
+        << "the Qt platform plugin \"nosuch\" is not installed";
+  }
+  void saysWhatIsMissingInOneLine() {
+    QFETCH(QString, display);
+    QFETCH(QString, platform);
+    QFETCH(QString, line);
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"}) {
+      environment.remove(QString::fromLatin1(name));
+    }
+    if (display != QLatin1String("-")) environment.insert(QStringLiteral("DISPLAY"), display);
+    if (!platform.isEmpty()) environment.insert(QStringLiteral("QT_QPA_PLATFORM"), platform);
+    QProcess program;
+    program.setProcessEnvironment(environment);
+    program.start(QStringLiteral(MORVANE_WINDOW_PROGRAM_PATH), {});
+    QVERIFY(program.waitForFinished(10000));
+    QCOMPARE(program.exitStatus(), QProcess::NormalExit);
+    QCOMPARE(program.exitCode(), 1);
+    QCOMPARE(QString::fromLocal8Bit(program.readAllStandardError()),
+             "Morvane&Generator: " + line + "\n");
+  }
+};
+
+QTEST_APPLESS_MAIN(StartFailureTest)
+#include "StartFailureTest.moc"
