@@ -73,6 +73,12 @@ class PlatformServices : public RandomServices {
   // convention for it, so that clipboard managers and histories do not keep keys.
   virtual void SetClipboardText(std::string_view text) = 0;
 
+  // Takes back what this program put into the primary selection (the text that a middle click
+  // pastes on X11 and Wayland), if the selection still holds it. Text selected in a box goes
+  // there at once, marked as secret like the clipboard; the window calls this when a key leaves
+  // its boxes.
+  virtual void ClearOwnSelection() = 0;
+
   // The geometry of the program's window.
   virtual WindowGeometry& MainWindowGeometry() = 0;
 

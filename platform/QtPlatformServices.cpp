@@ -21,6 +21,9 @@ QString FromUtf8(std::string_view text) {
 // Longer lines are shortened in the middle for display. A message box wraps a long key at about
 // 1,000 pixels, so a pasted text of a million characters would make a box a hundred thousand
 // pixels tall that takes seconds to lay out, and nobody could read it anyway.
+// The mark that KDE's Klipper and other clipboard managers read as "do not keep this".
+const QString kSecretHint = QStringLiteral("x-kde-passwordManagerHint");
+
 constexpr qsizetype kLongestShownLine = 1000;
 constexpr qsizetype kShownEnd = 60;  // characters kept at each end, about 400 pixels each
 
@@ -41,23 +44,9 @@ QString ShownPrompt(const QString& prompt) {
   return lines.join(QStringLiteral("\r\n"));
 }
 
-}  // namespace
-
-void QtPlatformServices::ShowMessageBox(MessageBoxStyle style, std::string_view prompt,
-                                        std::string_view title) {
-  // An instance rather than the static helpers: only an instance can refuse rich text.
-  QMessageBox box(QApplication::activeWindow());
-  box.setIcon(style == MessageBoxStyle::Critical ? QMessageBox::Critical
-                                                 : QMessageBox::Information);
-  box.setWindowTitle(FromUtf8(title));
-  box.setTextFormat(Qt::PlainText);
-  box.setText(ShownPrompt(FromUtf8(prompt)));
-  box.setStandardButtons(QMessageBox::Ok);
-  box.exec();
-}
-
-void QtPlatformServices::SetClipboardText(std::string_view utf8) {
-  const QString text = FromUtf8(utf8);
+// Plain text marked as secret where the desktop has a convention for it, so that clipboard
+// managers and histories do not keep it.
+std::unique_ptr<QMimeData> SecretText(const QString& text) {
   auto data = std::make_unique<QMimeData>();
   data->setText(text);
 #if defined(Q_OS_WIN)
@@ -73,10 +62,56 @@ void QtPlatformServices::SetClipboardText(std::string_view utf8) {
 #elif defined(Q_OS_MACOS)
   data->setData(QStringLiteral("application/x-nspasteboard-concealed-type"), text.toUtf8());
 #else
-  data->setData(QStringLiteral("x-kde-passwordManagerHint"), QByteArrayLiteral("secret"));
+  data->setData(kSecretHint, QByteArrayLiteral("secret"));
 #endif
+  return data;
+}
+
+// A line edit puts selected text into the primary selection as plain text. Only what this
+// program owns is read, so no other program is ever waited for; the marked copy that replaces
+// it raises this again, and then has the mark.
+void MarkOwnSelectionSecret(QClipboard& clipboard) {
+  if (!clipboard.ownsSelection()) return;
+  const QMimeData* data = clipboard.mimeData(QClipboard::Selection);
+  if (data == nullptr || data->hasFormat(kSecretHint)) return;
+  clipboard.setMimeData(SecretText(data->text()).release(), QClipboard::Selection);
+}
+
+}  // namespace
+
+QtPlatformServices::QtPlatformServices() {
+  QClipboard* clipboard = QGuiApplication::clipboard();
+  selection_watch_ = QObject::connect(clipboard, &QClipboard::selectionChanged,
+                                      [clipboard] { MarkOwnSelectionSecret(*clipboard); });
+}
+
+QtPlatformServices::~QtPlatformServices() {
+  QObject::disconnect(selection_watch_);
+}
+
+void QtPlatformServices::ShowMessageBox(MessageBoxStyle style, std::string_view prompt,
+                                        std::string_view title) {
+  // An instance rather than the static helpers: only an instance can refuse rich text.
+  QMessageBox box(QApplication::activeWindow());
+  box.setIcon(style == MessageBoxStyle::Critical ? QMessageBox::Critical
+                                                 : QMessageBox::Information);
+  box.setWindowTitle(FromUtf8(title));
+  box.setTextFormat(Qt::PlainText);
+  box.setText(ShownPrompt(FromUtf8(prompt)));
+  box.setStandardButtons(QMessageBox::Ok);
+  box.exec();
+}
+
+void QtPlatformServices::SetClipboardText(std::string_view utf8) {
   // Setting new content replaces the old, which is clearing and writing in one step.
-  QGuiApplication::clipboard()->setMimeData(data.release());
+  QGuiApplication::clipboard()->setMimeData(SecretText(FromUtf8(utf8)).release());
+}
+
+void QtPlatformServices::ClearOwnSelection() {
+  QClipboard* clipboard = QGuiApplication::clipboard();
+  if (clipboard->supportsSelection() && clipboard->ownsSelection()) {
+    clipboard->clear(QClipboard::Selection);
+  }
 }
 
 void QtPlatformServices::EndProgram() {

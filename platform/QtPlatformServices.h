@@ -4,6 +4,8 @@
 #include "QtWindowGeometry.h"
 #include "RandomSource.h"
 
+#include <QMetaObject>
+
 class QWidget;
 
 namespace morvane {
@@ -12,6 +14,15 @@ namespace morvane {
 // generator.
 class QtPlatformServices final : public PlatformServices {
  public:
+  // Marks whatever the program's boxes put into the primary selection as secret, as soon as
+  // they put it there.
+  QtPlatformServices();
+  ~QtPlatformServices() override;
+  QtPlatformServices(const QtPlatformServices&) = delete;
+  QtPlatformServices& operator=(const QtPlatformServices&) = delete;
+  QtPlatformServices(QtPlatformServices&&) = delete;
+  QtPlatformServices& operator=(QtPlatformServices&&) = delete;
+
   // The window that MainWindowGeometry() moves and resizes; set once it exists.
   void SetMainWindow(QWidget& window) { geometry_.SetWindow(window); }
 
@@ -24,6 +35,7 @@ class QtPlatformServices final : public PlatformServices {
   void ShowMessageBox(MessageBoxStyle style, std::string_view prompt,
                       std::string_view title) override;
   void SetClipboardText(std::string_view text) override;
+  void ClearOwnSelection() override;
   WindowGeometry& MainWindowGeometry() override { return geometry_; }
 
   // Leaves the event loop the normal way, which lets a clipboard manager take over the
@@ -33,6 +45,7 @@ class QtPlatformServices final : public PlatformServices {
  private:
   RandomSource random_;
   QtWindowGeometry geometry_;
+  QMetaObject::Connection selection_watch_;
 };
 
 }  // namespace morvane

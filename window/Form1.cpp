@@ -57,6 +57,8 @@ void Form1::ConnectHandlers() {
   connect(command1_, &QPushButton::clicked, this, &Form1::Command1_Click);
   connect(cmd_ok_, &QPushButton::clicked, this, &Form1::cmdOK_Click);
   connect(text1_, &QLineEdit::textChanged, this, &Form1::Text1_Change);
+  // A key selected in the box to check must not outlive its text in the primary selection.
+  connect(text3_, &QLineEdit::textChanged, this, [this] { services_.ClearOwnSelection(); });
 }
 
 void Form1::closeEvent(QCloseEvent* event) {
@@ -81,6 +83,7 @@ void Form1::Form_Load() {
 }
 
 void Form1::Form_Unload() {
+  services_.ClearOwnSelection();  // the keys go with the window
   // Free the window's size so that it can shrink; its layout is fixed only while it is used.
   setMinimumSize(0, 0);
   setMaximumSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX);
@@ -160,6 +163,8 @@ void Form1::cmdOK_Click() {
 
 void Form1::Text1_Change() {
   services_.SetClipboardText(text1_->text().toStdString());
+  // The key that the box showed is gone; a selected part of it must not stay behind.
+  services_.ClearOwnSelection();
 }
 
 void Form1::ShowKeyQuality() {

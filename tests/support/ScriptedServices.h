@@ -2,7 +2,7 @@
 
 // Platform services with scripted answers: draws repeat a given sequence, the clock reads a set
 // time, and message boxes, clipboard contents, reseeds and the program's end are recorded instead
-// of shown.
+// of shown. The primary selection holds what a test puts there until the window clears it.
 
 #include "FakeWindowGeometry.h"
 #include "PlatformServices.h"
@@ -43,6 +43,7 @@ class ScriptedServices final : public PlatformServices {
     clipboard = text;
     ++clipboard_writes;
   }
+  void ClearOwnSelection() override { selection.clear(); }
   WindowGeometry& MainWindowGeometry() override { return window; }
   void EndProgram() override { ++ends; }
 
@@ -53,6 +54,7 @@ class ScriptedServices final : public PlatformServices {
   std::vector<ShownMessageBox> shown_boxes;
   std::string clipboard;
   int clipboard_writes = 0;
+  std::string selection;  // the primary selection, when a test puts a key there
   FakeWindowGeometry window;
   int ends = 0;
 

@@ -1,11 +1,14 @@
 #!/usr/bin/env python3
 """Asks an X11 window to close as a window manager does (a WM_DELETE_WINDOW client message), then
-samples the absolute geometry of its outermost frame until it is gone.
+samples the absolute geometry of its outermost frame until it is gone, and judges the closing
+animation that it saw.
 
-Usage: CloseAndWatch.py WINDOW_ID [SECONDS]
-Prints one line per change, "MILLISECONDS LEFT TOP WIDTH HEIGHT", then "gone MILLISECONDS" once
-the window is unmapped or destroyed (or "timeout" after SECONDS, 5 by default). Needs only
-libX11, through ctypes.
+Usage: CloseAndWatch.py WINDOW_ID [WIDTHxHEIGHT]
+Prints one line per change, "MILLISECONDS LEFT TOP WIDTH HEIGHT", then "gone MILLISECONDS"; then
+each fault found, and exits with 1 if there was one. The animation must end within 2 s, never
+let the window grow, keep the centre in place on each axis while that side shrinks, move only
+down and to the right, and end by moving at its smallest size (WIDTHxHEIGHT, if given). Needs
+only libX11, through ctypes.
 """
 import ctypes
 import ctypes.util
@@ -85,7 +88,9 @@ def outermost_frame(x11, display, window):
         window = parent.value
 
 
-def main(window, seconds):
+def watch_close(window, seconds):
+    """Closes the window and returns its geometries as (milliseconds, x, y, width, height), and
+    the milliseconds until it was gone (None if it outlived `seconds`)."""
     x11 = load_x11()
     failed = []
     handler = ERROR_HANDLER(lambda _display, _error: failed.append(1) or 0)
@@ -106,24 +111,67 @@ def main(window, seconds):
     x11.XFlush(display)
 
     start = time.monotonic()
-    last = None
+    samples = []
+    gone = None
     attributes = WindowAttributes()
     while time.monotonic() - start < seconds:
         elapsed = int((time.monotonic() - start) * 1000)
         if (not x11.XGetWindowAttributes(display, frame, ctypes.byref(attributes)) or failed
                 or attributes.map_state != IS_VIEWABLE):
-            print(f"gone {elapsed}")
+            gone = elapsed
             break
         geometry = (attributes.x, attributes.y, attributes.width, attributes.height)
-        if geometry != last:
-            print(elapsed, *geometry)
-            last = geometry
-        time.sleep(0.002)
-    else:
-        print("timeout")
-    sys.stdout.flush()
+        if not samples or samples[-1][1:] != geometry:
+            samples.append((elapsed, *geometry))
+        time.sleep(0.001)
     x11.XCloseDisplay(display)
+    return samples, gone
+
+
+def faults(samples, gone, smallest):
+    """What the samples show wrong about the closing animation."""
+    found = []
+    if gone is None or gone > 2000:
+        found.append(f"the window was still there after {gone or 'over 5000'} ms")
+    if len(samples) < 5:
+        found.append(f"only {len(samples)} geometries seen: no animation to speak of")
+        return found
+    start, final = samples[0], samples[-1]
+    for before, after in zip(samples, samples[1:]):
+        _, x0, y0, w0, h0 = before
+        _, x1, y1, w1, h1 = after
+        if w1 > w0 or h1 > h0:
+            found.append(f"grew back from {w0}x{h0} to {w1}x{h1} at {after[0]} ms")
+        if x1 < x0 or y1 < y0:
+            found.append(f"moved up or left from +{x0}+{y0} to +{x1}+{y1} at {after[0]} ms")
+    # The window manager may apply the move and the resize of one pass apart, so a sample can
+    # sit between the two: allow the centre that much.
+    for elapsed, x, y, width, height in samples:
+        for axis, corner, size, first_corner, first_size, last_size in (
+                ("x", x, width, start[1], start[3], final[3]),
+                ("y", y, height, start[2], start[4], final[4])):
+            if size > last_size and abs(2 * corner + size - 2 * first_corner - first_size) > 8:
+                found.append(f"the {axis} centre moved while shrinking, at {elapsed} ms")
+    at_smallest = [s for s in samples if s[3:] == final[3:]]
+    if len({s[1:3] for s in at_smallest}) < 2:
+        found.append(f"never moved at its smallest size, {final[3]}x{final[4]}")
+    if smallest and (final[3], final[4]) != smallest:
+        found.append(f"ended at {final[3]}x{final[4]}, not at the smallest size "
+                     f"{smallest[0]}x{smallest[1]}")
+    return found
+
+
+def main(window, smallest):
+    samples, gone = watch_close(window, 5.0)
+    for sample in samples:
+        print(*sample)
+    print(f"gone {gone}" if gone is not None else "still there after 5 s")
+    found = faults(samples, gone, smallest)
+    for fault in found:
+        print("FAULT:", fault)
+    sys.exit(1 if found else 0)
 
 
 if __name__ == "__main__":
-    main(int(sys.argv[1], 0), float(sys.argv[2]) if len(sys.argv) > 2 else 5.0)
+    main(int(sys.argv[1], 0),
+         tuple(int(n) for n in sys.argv[2].split("x")) if len(sys.argv) > 2 else None)

@@ -393,6 +393,30 @@ class Form1Test : public QObject {
     QCOMPARE(FocusName(), QStringLiteral("Text3"));
   }
 
+  // A key selected in a box sits in the primary selection until it leaves the boxes.
+  void clearsTheSelectionOnceItsKeyIsGone_data() {
+    QTest::addColumn<QString>("action");
+    QTest::addColumn<bool>("cleared");
+    QTest::addRow("checking a key") << "check" << true;
+    QTest::addRow("generating the next key") << "generate" << true;
+    QTest::addRow("editing the key to check") << "type" << true;
+    QTest::addRow("closing the window") << "close" << true;
+    QTest::addRow("checking an empty box changes nothing") << "check empty" << false;
+    QTest::addRow("moving the focus changes nothing") << "tab" << false;
+  }
+  void clearsTheSelectionOnceItsKeyIsGone() {
+    QFETCH(QString, action);
+    if (action != QLatin1String("check empty")) Paste(Text(3), QStringLiteral("MyBankPass9!"));
+    Text(1)->setText(kEarlierKey);
+    services_->selection = "MyBankPass9!";
+    if (action.startsWith(QLatin1String("check"))) Click("cmdOK");
+    if (action == QLatin1String("generate")) Click("Command1");
+    if (action == QLatin1String("type")) QTest::keyClick(Text(3), Qt::Key_Backspace);
+    if (action == QLatin1String("close")) form_->close();
+    if (action == QLatin1String("tab")) QTest::keyClick(Text(3), Qt::Key_Tab);
+    QTEST(services_->selection.empty(), "cleared");
+  }
+
   void closingSlidesTheWindowOffTheScreenAndEnds() {
     morvane::testing::FakeWindowGeometry& window = services_->window;
     QVERIFY(form_->close());
