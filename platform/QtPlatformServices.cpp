@@ -102,9 +102,9 @@ void QtPlatformServices::ShowMessageBox(MessageBoxStyle style, std::string_view 
   box.exec();
 }
 
-void QtPlatformServices::SetClipboardText(std::string_view utf8) {
+void QtPlatformServices::SetClipboardText(std::string_view text) {
   // Setting new content replaces the old, which is clearing and writing in one step.
-  QGuiApplication::clipboard()->setMimeData(SecretText(FromUtf8(utf8)).release());
+  QGuiApplication::clipboard()->setMimeData(SecretText(FromUtf8(text)).release());
 }
 
 void QtPlatformServices::ClearOwnSelection() {
