@@ -10,11 +10,14 @@
 #include <QTest>
 #include <QThread>
 
-#include <csignal>
 #include <initializer_list>
 #include <utility>
 
+#ifndef Q_OS_WIN
+#include <csignal>
+
 #include <unistd.h>
+#endif
 
 using namespace Qt::StringLiterals;
 
@@ -51,8 +54,14 @@ Run RunTool(QStringList arguments, const QByteArray& input = {}, InputFrom from 
   }
   if (!process.waitForFinished(60000)) process.kill();
   process.waitForFinished();
-  return {process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1,
+  Run run{process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1,
           process.readAllStandardOutput(), process.readAllStandardError()};
+#ifdef Q_OS_WIN
+  // Windows writes text with CR LF line ends; the answers are the same.
+  run.out.replace("\r\n", "\n");
+  run.err.replace("\r\n", "\n");
+#endif
+  return run;
 }
 
 // The pattern of `count` keys of `length` characters from `set` (a bracket expression's inside),
@@ -75,11 +84,15 @@ class KeytoolProcessTest : public QObject {
   void answersEachLine();
   void readsTheCommandLine_data();
   void readsTheCommandLine();
+#ifndef Q_OS_WIN
+  // These need a POSIX shell, /dev/full, process groups or a file cut short while it is open,
+  // which Windows refuses.
   void endsWithItsStatus_data();
   void endsWithItsStatus();
   void refusesALongLineAtOnce_data();
   void refusesALongLineAtOnce();
   void readsAFileThatShrinks();
+#endif
 };
 
 void KeytoolProcessTest::answersEachLine_data() {
@@ -94,6 +107,9 @@ void KeytoolProcessTest::answersEachLine_data() {
     for (const auto& [from, how] : {std::pair{InputFrom::Pipe, "pipe"},
                                     {InputFrom::File, "file"},
                                     {InputFrom::FileReadPartway, "file read partway"}}) {
+#ifdef Q_OS_WIN
+      if (from == InputFrom::FileReadPartway) continue;  // needs a POSIX shell
+#endif
       QTest::addRow("%s, %s", name, how) << arguments << input << from << out << err;
     }
   };
@@ -268,10 +284,10 @@ void KeytoolProcessTest::readsTheCommandLine_data() {
   row("--help", {u"--help"_s},
       u"(?s)\\A(?!.*help-all)Usage: .*generate.*score.*report.*-h, --help.*--version"_s, 0);
   row("--help of generate", {generate, u"-h"_s},
-      u"(?s)\\A(?!.*help-all)Usage: \\S*morvane-keytool generate .*--length.*0 to 255.*--classes.*--count"_s,
+      u"(?s)\\A(?!.*help-all)Usage: \\S*morvane-keytool(?:\\.exe)? generate .*--length.*0 to 255.*--classes.*--count"_s,
       0);
   row("--help of report", {u"report"_s, u"--help"_s},
-      u"(?s)\\A(?!.*help-all)Usage: \\S*morvane-keytool report .*--json"_s, 0);
+      u"(?s)\\A(?!.*help-all)Usage: \\S*morvane-keytool(?:\\.exe)? report .*--json"_s, 0);
 }
 
 void KeytoolProcessTest::readsTheCommandLine() {
@@ -294,6 +310,7 @@ void KeytoolProcessTest::readsTheCommandLine() {
   if (random) QVERIFY(RunTool(arguments).out != run.out);
 }
 
+#ifndef Q_OS_WIN
 void KeytoolProcessTest::endsWithItsStatus_data() {
   QTest::addColumn<QString>("script");  // bash, with the tool as $0
   QTest::addColumn<int>("exit_code");
@@ -436,6 +453,7 @@ void KeytoolProcessTest::readsAFileThatShrinks() {
   QVERIFY(answers.size() < 2'000'000);
   for (qsizetype i = 0; i + 2 < answers.size(); ++i) QCOMPARE(answers[i], QByteArray("100"));
 }
+#endif
 
 QTEST_GUILESS_MAIN(KeytoolProcessTest)
 #include "KeytoolProcessTest.moc"

@@ -1,0 +1,57 @@
+#!/usr/bin/env bash
+# Cross-builds both programs and the test suite for 64-bit Windows with mingw-w64 and the Qt for
+# Windows kept beside the repository (../shared/windows-qt), into build-windows/. The build also
+# assembles the folder a Windows user unzips and runs, and its zip:
+#   build-windows/morvane-generator-VERSION-windows-x86_64.zip
+#
+#   tools/build-windows.sh          build and zip
+#   tools/build-windows.sh --test   then run the tests under wine (ctest)
+#
+# Environment:
+#   MORVANE_WINDOWS_QT      the Qt archive (default ../shared/windows-qt/qt6.4.2-mingw64.tar.xz)
+#   MORVANE_LINUX_KEYTOOL   a Linux morvane-keytool of the same source, whose answers the Windows
+#                           one must repeat (default build/bin/morvane-keytool, when it exists)
+# Exits 77, having built nothing, when the Qt archive is absent.
+set -euo pipefail
+
+repo="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
+archive="${MORVANE_WINDOWS_QT:-$repo/../shared/windows-qt/qt6.4.2-mingw64.tar.xz}"
+build="$repo/build-windows"
+sdk="$build/sdk"
+
+case "${1:-}" in
+  --test) run_tests=true ;;
+  "") run_tests=false ;;
+  *) echo "usage: $0 [--test]" >&2; exit 2 ;;
+esac
+
+if [[ ! -f "$archive" ]]; then
+  echo "skipped: no Qt for Windows at $archive, so no Windows build"
+  exit 77
+fi
+for tool in cmake ninja x86_64-w64-mingw32-g++-posix x86_64-w64-mingw32-windres; do
+  command -v "$tool" >/dev/null || {
+    echo "$tool is missing: run tools/install-dependencies.sh --ci" >&2
+    exit 1
+  }
+done
+
+# Unpacked once, and again only when the archive changes.
+unpacked_from="$(stat -c '%s %Y' "$archive")"
+if [[ "$(cat "$sdk/unpacked-from" 2>/dev/null)" != "$unpacked_from" ]]; then
+  rm -rf "$sdk"
+  mkdir -p "$sdk"
+  tar -xJf "$archive" -C "$sdk"
+  echo "$unpacked_from" >"$sdk/unpacked-from"
+fi
+
+linux_keytool="${MORVANE_LINUX_KEYTOOL:-$repo/build/bin/morvane-keytool}"
+[[ -x "$linux_keytool" ]] || linux_keytool=""
+"$sdk/qt6-mingw/bin/qt-cmake" -G Ninja -S "$repo" -B "$build" -DCMAKE_BUILD_TYPE=Release \
+  -DMORVANE_LINUX_KEYTOOL="$linux_keytool" --no-warn-unused-cli >/dev/null
+cmake --build "$build" -j2
+echo "built $(ls "$build"/morvane-generator-*-windows-x86_64.zip)"
+
+if $run_tests; then
+  ctest --test-dir "$build" --output-on-failure -j2
+fi
