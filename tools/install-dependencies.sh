@@ -14,9 +14,11 @@ test_packages=(xvfb xauth xclip xdotool x11-utils openbox metacity python3 libbe
 # windres compiles the Windows version resource in its test.
 ci_packages=(clang libclang-rt-14-dev clang-tidy clang-format cppcheck shellcheck valgrind
   binutils-mingw-w64-x86-64)
+# Cross-building for Windows and testing that build under wine (.ci/windows.sh).
+windows_packages=(g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 ninja-build wine wine64)
 case "${1:-}" in
   --test) packages+=("${test_packages[@]}") ;;
-  --ci) packages+=("${test_packages[@]}" "${ci_packages[@]}") ;;
+  --ci) packages+=("${test_packages[@]}" "${ci_packages[@]}" "${windows_packages[@]}") ;;
   "") ;;
   *) echo "usage: $0 [--test|--ci]" >&2; exit 2 ;;
 esac
