@@ -113,6 +113,11 @@ void KeytoolProcessTest::answersEachLine_data() {
       QTest::addRow("%s, %s", name, how) << arguments << input << from << out << err;
     }
   };
+  // For what does not depend on the kind of input.
+  const auto piped = [](const char* name, const QStringList& arguments, const QByteArray& input,
+                        const QByteArray& out) {
+    QTest::addRow("%s, pipe", name) << arguments << input << InputFrom::Pipe << out << QByteArray();
+  };
   const QStringList score{u"score"_s};
   QByteArray letters;
   for (int i = 0; i < 100000; ++i) letters.append(static_cast<char>('a' + (i * 7 + i / 26) % 26));
@@ -143,13 +148,13 @@ void KeytoolProcessTest::answersEachLine_data() {
   // Each edge of a character class from both sides, after two lower-case letters, two upper-case
   // letters and two digits: an upper-case letter gives 18 12 18, a lower-case one 12 18 18, a
   // digit 18 18 12, a special character 18 18 18 and a character of no class 12 12 12.
-  const auto edge = [&row, &score](const char* name, const QByteArray& below,
-                                   const QByteArray& above, const QByteArray& scores) {
+  const auto edge = [&piped, &score](const char* name, const QByteArray& below,
+                                     const QByteArray& above, const QByteArray& scores) {
     QByteArray keys;
     for (const QByteArray& character : {below, above}) {
       for (const char* start : {"ab", "AB", "12"}) keys += start + character + '\n';
     }
-    row(name, score, keys, scores);
+    piped(name, score, keys, scores);
   };
   edge("'/' 47 special, '0' 48 digit", "/", "0", "18\n18\n18\n18\n18\n12\n");
   edge("'9' 57 digit, ':' 58 special", "9", ":", "18\n18\n12\n18\n18\n18\n");
@@ -166,11 +171,13 @@ void KeytoolProcessTest::answersEachLine_data() {
       "32\n54\n");
   row("byte-order mark alone", score, "\xef\xbb\xbf", "");
   // Control characters reach a terminal as escapes only; JSON keeps them exact.
-  row("report shows control characters as escapes", {u"report"_s},
+  piped(
+      "report shows control characters as escapes", {u"report"_s},
       "ab\x1b]0;PWNED\x07\x1b[2Jcd\t\x7f\xc2\x80\xc2\x9f\xc2\xa0\n",
       "Password Quality \nThe Key Generated: ab\\x1b]0;PWNED\\x07\\x1b[2Jcd\\x09\\x7f\\u0080\\u009f"
       "\xc2\xa0\n\nIs Very Strong Quality:  100 Percent\n\n");
-  row("report --json keeps control characters", {u"report"_s, u"--json"_s},
+  piped(
+      "report --json keeps control characters", {u"report"_s, u"--json"_s},
       "ab\x1b[2J\x7f\xc2\x9b\n",
       R"({"score": 100, "box": "Information", "title": "Password Quality ", )"
       R"("prompt": "The Key Generated: ab\u001b[2J\u007f\u009b\r\n\r\nIs Very Strong Quality:  100 Percent"})"
@@ -384,25 +391,31 @@ void KeytoolProcessTest::refusesALongLineAtOnce_data() {
       << QByteArray("morvane-keytool: line 3: longer than 67108864 bytes\n");
 }
 
-// A line one byte over the limit (64 MiB, and a CR it may still lose) ends the command with status
-// 2 while the input goes on: through a pipe that stays open, and from a file of 1 GiB that is read
-// no further than the limit and one buffer beyond it.
+// A line over the limit (64 MiB, and a CR it may still lose) ends the command with status 2 while
+// the input goes on: through a pipe that never ends, and from a file of 1 GiB that is read no
+// further than the limit and one buffer beyond it.
 void KeytoolProcessTest::refusesALongLineAtOnce() {
   QFETCH(QByteArray, before);
   QFETCH(QByteArray, out);
   QFETCH(QByteArray, err);
   constexpr qint64 kLimit = qint64{64} << 20;
+  const auto run = [](const QString& script, const QByteArray& input, QTemporaryFile* file) {
+    QProcess process;
+    if (file != nullptr) process.setStandardInputFile(file->fileName());
+    process.start(u"/bin/bash"_s, {u"-c"_s, script, QStringLiteral(MORVANE_KEYTOOL_PATH)});
+    if (!process.waitForStarted()) return Run{};
+    process.write(input);
+    process.closeWriteChannel();
+    if (!process.waitForFinished(60000)) process.kill();
+    process.waitForFinished();
+    return Run{process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1,
+               process.readAllStandardOutput(), process.readAllStandardError()};
+  };
 
-  QProcess piped;
-  piped.start(QStringLiteral(MORVANE_KEYTOOL_PATH), {u"score"_s});
-  QVERIFY(piped.waitForStarted());
-  piped.write(before + QByteArray(kLimit + 2, 'a'));  // and no end of input
-  if (!piped.waitForFinished(60000)) piped.kill();
-  piped.waitForFinished();
-  QCOMPARE(piped.exitStatus(), QProcess::NormalExit);
-  QCOMPARE(piped.exitCode(), 2);
-  QCOMPARE(piped.readAllStandardOutput(), out);
-  QCOMPARE(piped.readAllStandardError(), err);
+  const Run piped = run(uR"({ cat; yes a | tr -d '\n'; } | "$0" score)"_s, before, nullptr);
+  QCOMPARE(piped.exit_code, 2);
+  QCOMPARE(piped.out, out);
+  QCOMPARE(piped.err, err);
 
   // The file is sparse: its gigabyte costs no disk. What the tool left unread is counted by wc,
   // which shares its place in the file.
@@ -411,18 +424,11 @@ void KeytoolProcessTest::refusesALongLineAtOnce() {
   QCOMPARE(file.write(before), before.size());
   QVERIFY(file.resize(qint64{1} << 30));
   file.close();
-  QProcess from_file;
-  from_file.setStandardInputFile(file.fileName());
-  from_file.start(u"/bin/bash"_s, {u"-c"_s, uR"("$0" score; status=$?; wc -c; exit "$status")"_s,
-                                   QStringLiteral(MORVANE_KEYTOOL_PATH)});
-  QVERIFY(from_file.waitForStarted());
-  if (!from_file.waitForFinished(60000)) from_file.kill();
-  from_file.waitForFinished();
-  QCOMPARE(from_file.exitCode(), 2);
-  QCOMPARE(from_file.readAllStandardError(), err);
-  const QByteArray written = from_file.readAllStandardOutput();
-  QVERIFY2(written.startsWith(out), written.constData());
-  const qint64 read = (qint64{1} << 30) - written.mid(out.size()).trimmed().toLongLong();
+  const Run from_file = run(uR"("$0" score; status=$?; wc -c; exit "$status")"_s, {}, &file);
+  QCOMPARE(from_file.exit_code, 2);
+  QCOMPARE(from_file.err, err);
+  QVERIFY2(from_file.out.startsWith(out), from_file.out.constData());
+  const qint64 read = (qint64{1} << 30) - from_file.out.mid(out.size()).trimmed().toLongLong();
   QVERIFY2(read > kLimit && read <= before.size() + kLimit + (qint64{4} << 20),
            qPrintable(QString::number(read)));
 }
