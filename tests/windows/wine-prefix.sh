@@ -27,6 +27,17 @@ case "${1:-}" in
     ;;
   remove)
     wineserver -k 2>/dev/null || true
+    # The server keeps its lock in a folder named after the prefix's device and inode, under a
+    # temporary folder of its own.
+    if [ -d "$WINEPREFIX" ]; then
+      # shellcheck disable=SC2046,SC2183  # stat prints the two numbers
+      server=$(printf 'server-%x-%x' $(stat -c '%d %i' "$WINEPREFIX"))
+      for folder in /tmp/wine-*/"$server"; do
+        [ -d "$folder" ] || continue
+        rm -rf "$folder"
+        rmdir "$(dirname "$folder")" 2>/dev/null || true
+      done
+    fi
     rm -rf "$WINEPREFIX"
     ;;
   *)
