@@ -50,6 +50,7 @@ class EndlessSource : public ByteSource {
  public:
   explicit EndlessSource(QByteArray pattern) : pattern_(std::move(pattern)) {}
   std::optional<std::size_t> Read(std::span<char> buffer) override {
+    asked_for_nothing_ = asked_for_nothing_ || buffer.empty();  // which would read as the end
     const std::size_t count = std::min<std::size_t>(buffer.size(), 100);
     for (std::size_t i = 0; i < count; ++i) {
       buffer[i] = pattern_.at(
@@ -59,10 +60,12 @@ class EndlessSource : public ByteSource {
     return count;
   }
   std::size_t delivered() const { return delivered_; }
+  bool asked_for_nothing() const { return asked_for_nothing_; }
 
  private:
   QByteArray pattern_;
   std::size_t delivered_ = 0;
+  bool asked_for_nothing_ = false;
 };
 
 }  // namespace
@@ -191,6 +194,7 @@ void KeyLineReaderTest::endsBeforeTheInputDoes() {
   QCOMPARE(outcome.status, status);
   QCOMPARE(outcome.line_number, line);
   QVERIFY2(source.delivered() <= most_read, qPrintable(QString::number(source.delivered())));
+  QVERIFY(!source.asked_for_nothing());
 }
 
 QTEST_APPLESS_MAIN(KeyLineReaderTest)

@@ -173,9 +173,9 @@ void KeytoolProcessTest::answersEachLine_data() {
   // Control characters reach a terminal as escapes only; JSON keeps them exact.
   piped(
       "report shows control characters as escapes", {u"report"_s},
-      "ab\x1b]0;PWNED\x07\x1b[2Jcd\t\x7f\xc2\x80\xc2\x9f\xc2\xa0\n",
+      "ab\x1b]0;PWNED\x07\x1b[2Jcd\t\x7f\xc2\x80\xc2\x9f\xc2\xa0\x1f ~\n",
       "Password Quality \nThe Key Generated: ab\\x1b]0;PWNED\\x07\\x1b[2Jcd\\x09\\x7f\\u0080\\u009f"
-      "\xc2\xa0\n\nIs Very Strong Quality:  100 Percent\n\n");
+      "\xc2\xa0\\x1f ~\n\nIs Very Strong Quality:  100 Percent\n\n");
   piped(
       "report --json keeps control characters", {u"report"_s, u"--json"_s},
       "ab\x1b[2J\x7f\xc2\x9b\n",
