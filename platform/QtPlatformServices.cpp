@@ -8,6 +8,8 @@
 #include <QMimeData>
 #include <QUtf8StringView>
 
+#include <algorithm>
+#include <cstddef>
 #include <initializer_list>
 #include <memory>
 
@@ -18,28 +20,58 @@ QString FromUtf8(std::string_view text) {
   return QUtf8StringView(text.data(), static_cast<qsizetype>(text.size())).toString();
 }
 
-// Longer lines are shortened in the middle for display. A message box wraps a long key at about
-// 1,000 pixels, so a pasted text of a million characters would make a box a hundred thousand
-// pixels tall that takes seconds to lay out, and nobody could read it anyway.
 // The mark that KDE's Klipper and other clipboard managers read as "do not keep this".
 const QString kSecretHint = QStringLiteral("x-kde-passwordManagerHint");
 
-constexpr qsizetype kLongestShownLine = 1000;
-constexpr qsizetype kShownEnd = 60;  // characters kept at each end, about 400 pixels each
+// Longer lines are shortened in the middle for display. A message box wraps a long key at about
+// 1,000 pixels, so a pasted text of a million characters would make a box a hundred thousand
+// pixels tall that takes seconds to lay out, and nobody could read it anyway.
+constexpr std::size_t kLongestShownLine = 1000;
+constexpr std::size_t kShownEnd = 60;  // characters kept at each end, about 400 pixels each
 
-QString ShortenedLine(QStringView line) {
-  if (line.size() <= kLongestShownLine) return line.toString();
-  const qsizetype left_out = line.size() - 2 * kShownEnd;
-  return line.first(kShownEnd).toString() +
-         QStringLiteral(" [\u2026 %L1 characters left out \u2026] ").arg(left_out) +
-         line.last(kShownEnd).toString();
+bool StartsCharacter(char byte) {
+  return (static_cast<unsigned char>(byte) & 0xC0U) != 0x80U;  // not a continuation byte
 }
 
-QString ShownPrompt(const QString& prompt) {
-  if (prompt.size() <= kLongestShownLine) return prompt;
+// The bytes of the first `count` characters of UTF-8 `text`.
+std::size_t BytesOfFirst(std::string_view text, std::size_t count) {
+  std::size_t end = 0;
+  for (std::size_t started = 0; end < text.size(); ++end) {
+    if (StartsCharacter(text[end]) && started++ == count) break;
+  }
+  return end;
+}
+
+// The bytes of the last `count` characters of UTF-8 `text`.
+std::size_t BytesOfLast(std::string_view text, std::size_t count) {
+  std::size_t start = text.size();
+  for (std::size_t started = 0; start > 0 && started < count;) {
+    if (StartsCharacter(text[--start])) ++started;
+  }
+  return text.size() - start;
+}
+
+// Works on the UTF-8 text, so that a key of ten million characters is never converted whole
+// only to show 120 of them.
+QString ShortenedLine(std::string_view line) {
+  if (line.size() <= kLongestShownLine) return FromUtf8(line);
+  const auto characters =
+      static_cast<std::size_t>(std::count_if(line.begin(), line.end(), StartsCharacter));
+  if (characters <= kLongestShownLine) return FromUtf8(line);
+  return FromUtf8(line.substr(0, BytesOfFirst(line, kShownEnd))) +
+         QStringLiteral(" [\u2026 %L1 characters left out \u2026] ")
+             .arg(static_cast<qulonglong>(characters - 2 * kShownEnd)) +
+         FromUtf8(line.substr(line.size() - BytesOfLast(line, kShownEnd)));
+}
+
+QString ShownPrompt(std::string_view prompt) {
+  constexpr std::string_view kLineBreak = "\r\n";
   QStringList lines;
-  for (const QStringView line : QStringView(prompt).split(u"\r\n")) {
-    lines << ShortenedLine(line);
+  for (std::size_t start = 0;;) {
+    const std::size_t end = prompt.find(kLineBreak, start);
+    lines << ShortenedLine(prompt.substr(start, end - start));
+    if (end == std::string_view::npos) break;
+    start = end + kLineBreak.size();
   }
   return lines.join(QStringLiteral("\r\n"));
 }
@@ -97,7 +129,7 @@ void QtPlatformServices::ShowMessageBox(MessageBoxStyle style, std::string_view 
                                                  : QMessageBox::Information);
   box.setWindowTitle(FromUtf8(title));
   box.setTextFormat(Qt::PlainText);
-  box.setText(ShownPrompt(FromUtf8(prompt)));
+  box.setText(ShownPrompt(prompt));
   box.setStandardButtons(QMessageBox::Ok);
   box.exec();
 }

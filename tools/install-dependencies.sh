@@ -8,9 +8,11 @@ set -euo pipefail
 
 packages=(build-essential cmake qt6-base-dev fonts-liberation)
 # lintian and devscripts (hardening-check) check the Debian package; hyperfine, pwgen and time
-# serve the benchmark scripts; openbox and metacity are the window managers of the X11 tests.
+# serve the benchmark scripts; openbox and metacity are the window managers of the X11 tests,
+# sway (headless) with wtype and wl-clipboard drives the Wayland test, grim takes screenshots.
 test_packages=(xvfb xauth xclip xdotool x11-utils openbox metacity python3 libbenchmark-dev
-  desktop-file-utils appstream lintian devscripts hyperfine pwgen time)
+  desktop-file-utils appstream lintian devscripts hyperfine pwgen time
+  qt6-wayland sway wtype wl-clipboard grim)
 # windres compiles the Windows version resource in its test.
 ci_packages=(clang libclang-rt-14-dev clang-tidy clang-format cppcheck shellcheck valgrind
   binutils-mingw-w64-x86-64)

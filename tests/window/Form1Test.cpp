@@ -2,10 +2,13 @@
 #include "Form1.h"
 #include "ScriptedServices.h"
 
+#include <QAction>
 #include <QApplication>
 #include <QCheckBox>
 #include <QClipboard>
+#include <QContextMenuEvent>
 #include <QLineEdit>
+#include <QMenu>
 #include <QPushButton>
 #include <QScrollBar>
 #include <QTest>
@@ -72,6 +75,21 @@ class Form1Test : public QObject {
     const bool error = box.style == MessageBoxStyle::Critical;
     return {QString::fromStdString(box.title), QString::fromStdString(box.prompt),
             error ? QStringLiteral("critical") : QStringLiteral("information")};
+  }
+  static void ChooseFromContextMenu(QLineEdit* box, const QString& entry) {
+    QContextMenuEvent event(QContextMenuEvent::Keyboard, box->rect().center(),
+                            box->mapToGlobal(box->rect().center()));
+    QApplication::sendEvent(box, &event);
+    auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
+    QVERIFY(menu != nullptr);
+    for (QAction* action : menu->actions()) {
+      if (action->text().remove('&').startsWith(entry)) {
+        menu->close();
+        action->trigger();
+        return;
+      }
+    }
+    QFAIL("no such entry");
   }
   void Paste(QLineEdit* box, const QString& text) {
     QGuiApplication::clipboard()->setText(text);
@@ -391,6 +409,48 @@ class Form1Test : public QObject {
     QCOMPARE(Text(1)->text(), kEarlierKey);
     QCOMPARE(Clipboard(), kEarlierKey);
     QCOMPARE(FocusName(), QStringLiteral("Text3"));
+  }
+
+  // However it is pasted, a long key is whole in the box but kept out of the line edit's layout
+  // and undo record, which take seconds for millions of characters; a short one is pasted the
+  // line edit's own way, with undo.
+  void pastesLongKeysInOneStep_data() {
+    QTest::addColumn<QString>("route");
+    QTest::addColumn<int>("length");  // pasted between two characters
+    QTest::addColumn<bool>("shown");  // laid out and undoable
+    for (const char* route : {"Ctrl+V", "Shift+Insert", "context menu"}) {
+      QTest::addRow("%s, 10,001 characters in all", route) << route << 9'999 << false;
+      QTest::addRow("%s, 10,000 characters in all", route) << route << 9'998 << true;
+    }
+  }
+  void pastesLongKeysInOneStep() {
+    QFETCH(QString, route);
+    QFETCH(int, length);
+    QFETCH(bool, shown);
+    QLineEdit* box = Text(3);
+    QTest::keyClicks(box, QStringLiteral("<>"));
+    QTest::keyClick(box, Qt::Key_Left);
+    const QString key = QString(length - 1, 'k') + 'Z';
+    QGuiApplication::clipboard()->setText(key);
+    if (route == QLatin1String("Ctrl+V")) QTest::keyClick(box, Qt::Key_V, Qt::ControlModifier);
+    if (route == QLatin1String("Shift+Insert")) {
+      QTest::keyClick(box, Qt::Key_Insert, Qt::ShiftModifier);
+    }
+    if (route == QLatin1String("context menu")) ChooseFromContextMenu(box, "Paste");
+    QCOMPARE(box->text(), '<' + key + '>');
+    QCOMPARE(box->cursorPosition(), length + 1);
+    QCOMPARE(box->displayText().isEmpty(), !shown);
+    QCOMPARE(box->isUndoAvailable(), shown);
+  }
+
+  // Through a plain QLineEdit pointer too, as every caller of setText may hold one.
+  void keepsALongKeySetFromCodeOutOfTheLayout() {
+    QLineEdit* box = Text(1);
+    box->setText(QString(20'000, 'k'));
+    QCOMPARE(box->text().size(), 20'000);
+    QCOMPARE(box->displayText(), QString());
+    box->setText(QStringLiteral("Ab1"));
+    QCOMPARE(box->displayText(), QStringLiteral("Ab1"));
   }
 
   // A key selected in a box sits in the primary selection until it leaves the boxes.

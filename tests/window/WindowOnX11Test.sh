@@ -131,6 +131,21 @@ sleep 0.2
 [ -z "$(clipboard)" ] || fail "the clipboard still holds '$(clipboard)' after checking"
 [ -z "$(primary)" ] || fail "PRIMARY still holds '$(primary)' after checking"
 
+# A paste asks the clipboard's owner for the text once: the box reads nothing of its own.
+log=$(mktemp)
+printf 'Pasted9!' | xclip -verbose -i -selection clipboard >"$log" 2>&1 &
+pids="$! $pids"
+sleep 0.2
+xdotool mousemove --window "$window" 150 28 click 1
+xdotool key ctrl+v
+sleep 0.3
+requests=$(($(grep -c 'Waiting for selection request number' "$log") - 1))
+rm -f "$log"
+[ "$requests" -eq 1 ] || fail "pasting asked the clipboard's owner for the text $requests times"
+xdotool mousemove --window "$window" 312 28 click 1
+answer_report "after checking the pasted key"
+[ -z "$(primary)$(clipboard)" ] || fail "a key stayed behind after checking the pasted key"
+
 # Closing plays the animation and ends the program within two seconds. Without a window manager
 # the smallest size is one pixel; a window manager keeps a frame of its own.
 smallest=

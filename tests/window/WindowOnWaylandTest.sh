@@ -1,0 +1,119 @@
+#!/bin/sh
+# Drives the real program under sway, a Wayland compositor, running headless: generates a key
+# with the keyboard and reads the clipboard from another client, follows a selected key through
+# the primary selection, then closes the window as the compositor does and expects the program
+# to end on its own, cleanly. sway refuses to run as root, so as root the test runs everything
+# as an unprivileged user of its own.
+# Usage: WindowOnWaylandTest.sh PROGRAM
+set -eu
+
+program=$1
+for tool in sway swaymsg wtype wl-paste; do
+  if ! command -v "$tool" >/dev/null 2>&1; then
+    echo "skipped: $tool is missing (tools/install-dependencies.sh --test installs it)"
+    exit 77
+  fi
+done
+
+user=
+if [ "$(id -u)" -eq 0 ]; then
+  user=morvane-wayland-test
+  id "$user" >/dev/null 2>&1 ||
+    useradd --system --no-create-home --shell /usr/sbin/nologin "$user"
+fi
+
+# The user's own runtime directory, home and copy of the program (the build tree may be closed
+# to it).
+base=$(mktemp -d)
+pids=
+trap 'kill $pids 2>/dev/null || true; rm -rf "$base"' EXIT
+mkdir -m 0700 "$base/runtime" "$base/home"
+cp "$program" "$base/program"
+printf 'output HEADLESS-1 resolution 1024x768\n' >"$base/config"
+[ -z "$user" ] || chown -R "$user" "$base"
+chmod 0755 "$base"
+
+as_user() {
+  if [ -n "$user" ]; then
+    runuser -u "$user" -- env HOME="$base/home" XDG_RUNTIME_DIR="$base/runtime" "$@"
+  else
+    env HOME="$base/home" XDG_RUNTIME_DIR="$base/runtime" "$@"
+  fi
+}
+
+fail() {
+  echo "FAIL (sway): $*"
+  exit 1
+}
+
+as_user WLR_BACKENDS=headless WLR_LIBINPUT_NO_DEVICES=1 WLR_RENDERER=pixman \
+  sway -c "$base/config" >"$base/sway.log" 2>&1 &
+pids=$!
+for _ in $(seq 100); do
+  display=$(cd "$base/runtime" && ls wayland-* 2>/dev/null | grep -v lock | head -n 1) || true
+  socket=$(ls "$base/runtime"/sway-ipc.* 2>/dev/null | head -n 1) || true
+  [ -n "$display" ] && [ -n "$socket" ] && break
+  sleep 0.1
+done
+[ -n "$display" ] && [ -n "$socket" ] || { cat "$base/sway.log"; fail "sway did not start"; }
+
+client() { as_user WAYLAND_DISPLAY="$display" SWAYSOCK="$socket" "$@"; }
+tree() { client swaymsg -t get_tree 2>/dev/null || true; }
+wait_for() {
+  for _ in $(seq 100); do
+    tree | grep -q "$1" && return 0
+    sleep 0.1
+  done
+  return 1
+}
+wait_until_gone() {
+  for _ in $(seq 100); do
+    tree | grep -q "$1" || return 0
+    sleep 0.1
+  done
+  return 1
+}
+# A fresh virtual keyboard needs a moment before the window receives its keys.
+keys() { client wtype -s 400 "$@"; }
+clipboard() { client wl-paste -n "$@" 2>/dev/null || true; }
+marked_secret() { client wl-paste --list-types "$@" | grep -qx 'x-kde-passwordManagerHint'; }
+
+client QT_QPA_PLATFORM=wayland LSAN_OPTIONS="${LSAN_OPTIONS:-}" "$base/program" &
+app=$!
+pids="$app $pids"
+wait_for '"app_id": "org.morvane.Generator"' || fail "the window did not appear"
+
+# The focus starts in the box to check; four tabs reach "Generate Password".
+keys -k Tab -k Tab -k Tab -k Tab -k space
+wait_for '"name": "Password Quality "' || fail "no report after generating"
+key=$(clipboard)
+echo "generated: $key"
+printf '%s' "$key" | grep -Eq '^[A-Za-z0-9]{12}$' || fail "clipboard holds '$key'"
+marked_secret || fail "the clipboard is not marked secret"
+keys -k Return
+wait_until_gone '"name": "Password Quality "' || fail "the report did not go away"
+
+# The focus is on the key now: selecting it puts it into the primary selection, marked.
+keys -k End -M shift -k Home -m shift
+sleep 0.3
+[ "$(clipboard --primary)" = "$key" ] || fail "selecting the key did not put it into the primary selection"
+marked_secret --primary || fail "the key in the primary selection is not marked secret"
+# The next key replaces it in the box; the selected one must not stay behind.
+keys -k Tab -k Tab -k Tab -k space
+wait_for '"name": "Password Quality "' || fail "no report after the second key"
+keys -k Return
+wait_until_gone '"name": "Password Quality "' || fail "the report did not go away"
+[ -z "$(clipboard --primary)" ] || fail "the primary selection still holds a key after the next one"
+
+# The compositor asks the window to close; the program ends within two seconds, cleanly.
+client swaymsg '[app_id="org.morvane.Generator"] kill' >/dev/null
+for _ in $(seq 20); do
+  kill -0 "$app" 2>/dev/null || break
+  sleep 0.1
+done
+kill -0 "$app" 2>/dev/null && fail "the program still runs 2 s after it was asked to close"
+status=0
+wait "$app" || status=$?
+[ "$status" -eq 0 ] || fail "the program ended with status $status"
+
+echo "PASS (sway)"
