@@ -29,6 +29,12 @@ pids=
 trap 'kill $pids 2>/dev/null || true; rm -rf "$base"' EXIT
 mkdir -m 0700 "$base/runtime" "$base/home"
 cp "$program" "$base/program"
+# LeakSanitizer's suppressions too, for a sanitizer build (MORVANE_LSAN_SUPPRESSIONS names them).
+leaks=
+if [ -n "${MORVANE_LSAN_SUPPRESSIONS:-}" ]; then
+  cp "$MORVANE_LSAN_SUPPRESSIONS" "$base/lsan.supp"
+  leaks="suppressions=$base/lsan.supp"
+fi
 printf 'output HEADLESS-1 resolution 1024x768\n' >"$base/config"
 [ -z "$user" ] || chown -R "$user" "$base"
 chmod 0755 "$base"
@@ -49,13 +55,24 @@ fail() {
 as_user WLR_BACKENDS=headless WLR_LIBINPUT_NO_DEVICES=1 WLR_RENDERER=pixman \
   sway -c "$base/config" >"$base/sway.log" 2>&1 &
 pids=$!
+# sway names its display socket and its IPC socket in the runtime directory once it runs.
+display=
+socket=
 for _ in $(seq 100); do
-  display=$(cd "$base/runtime" && ls wayland-* 2>/dev/null | grep -v lock | head -n 1) || true
-  socket=$(ls "$base/runtime"/sway-ipc.* 2>/dev/null | head -n 1) || true
+  for path in "$base/runtime"/wayland-* "$base/runtime"/sway-ipc.*; do
+    case $path in
+      *.lock | *'*') ;;
+      */wayland-*) display=$(basename "$path") ;;
+      *) socket=$path ;;
+    esac
+  done
   [ -n "$display" ] && [ -n "$socket" ] && break
   sleep 0.1
 done
-[ -n "$display" ] && [ -n "$socket" ] || { cat "$base/sway.log"; fail "sway did not start"; }
+if [ -z "$display" ] || [ -z "$socket" ]; then
+  cat "$base/sway.log"
+  fail "sway did not start"
+fi
 
 client() { as_user WAYLAND_DISPLAY="$display" SWAYSOCK="$socket" "$@"; }
 tree() { client swaymsg -t get_tree 2>/dev/null || true; }
@@ -78,7 +95,7 @@ keys() { client wtype -s 400 "$@"; }
 clipboard() { client wl-paste -n "$@" 2>/dev/null || true; }
 marked_secret() { client wl-paste --list-types "$@" | grep -qx 'x-kde-passwordManagerHint'; }
 
-client QT_QPA_PLATFORM=wayland LSAN_OPTIONS="${LSAN_OPTIONS:-}" "$base/program" &
+client QT_QPA_PLATFORM=wayland LSAN_OPTIONS="$leaks" "$base/program" &
 app=$!
 pids="$app $pids"
 wait_for '"app_id": "org.morvane.Generator"' || fail "the window did not appear"

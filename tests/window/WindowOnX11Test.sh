@@ -90,8 +90,9 @@ sleep 0.3  # let the window manager map and focus it
 # Docks tie the window to its launcher by the class of WM_CLASS.
 class=$(xprop -id "$window" WM_CLASS | sed -n 's/.*", "\(.*\)"$/\1/p')
 wanted=$(sed -n 's/^StartupWMClass=//p' "$entry")
-[ -n "$class" ] && [ "$class" = "$wanted" ] ||
+if [ -z "$class" ] || [ "$class" != "$wanted" ]; then
   fail "WM_CLASS names '$class', the desktop entry's StartupWMClass '$wanted'"
+fi
 
 # "Generate Password" sits at 16,88 and is 121 x 25.
 xdotool mousemove --window "$window" 76 100 click 1
