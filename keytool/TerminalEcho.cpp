@@ -1,6 +1,9 @@
 #include "TerminalEcho.h"
 
-#ifndef _WIN32
+#ifdef _WIN32
+#include <io.h>
+#include <windows.h>
+#else
 #include <array>
 #include <csignal>
 
@@ -11,8 +14,43 @@
 namespace morvane::keytool {
 
 #ifdef _WIN32
-TerminalEchoOff::TerminalEchoOff(int /*descriptor*/) {}
-TerminalEchoOff::~TerminalEchoOff() = default;
+namespace {
+
+// What the console control handler needs to put the console back; one console per process.
+struct SavedConsole {
+  HANDLE input = INVALID_HANDLE_VALUE;
+  DWORD mode = 0;
+};
+SavedConsole saved_console;  // NOLINT(cppcoreguidelines-avoid-non-const-global-variables)
+
+void RestoreConsole() {
+  SetConsoleMode(saved_console.input, saved_console.mode);
+}
+
+// Ctrl+C, Ctrl+Break and closing the console end the program, but the console's settings are
+// the shell's too: put them back first, then let the default handler end it.
+BOOL WINAPI RestoreOnControl(DWORD /*event*/) {
+  RestoreConsole();
+  return FALSE;
+}
+
+}  // namespace
+
+TerminalEchoOff::TerminalEchoOff(int descriptor) {
+  const auto input = reinterpret_cast<HANDLE>(_get_osfhandle(descriptor));  // NOLINT: Win32 API
+  DWORD mode = 0;
+  if (input == INVALID_HANDLE_VALUE || GetConsoleMode(input, &mode) == 0) return;  // no console
+  if ((mode & ENABLE_ECHO_INPUT) == 0) return;  // already hidden: nothing to undo later
+  saved_console = {input, mode};
+  active_ = SetConsoleMode(input, mode & ~static_cast<DWORD>(ENABLE_ECHO_INPUT)) != 0;
+  if (active_) SetConsoleCtrlHandler(RestoreOnControl, TRUE);
+}
+
+TerminalEchoOff::~TerminalEchoOff() {
+  if (!active_) return;
+  RestoreConsole();
+  SetConsoleCtrlHandler(RestoreOnControl, FALSE);
+}
 #else
 namespace {
 

@@ -4,8 +4,9 @@ namespace morvane::keytool {
 
 // Keeps keys typed at a terminal off the screen, as password prompts do: while it lives, a
 // terminal on `descriptor` does not echo what is typed. The terminal's settings come back when it
-// goes, and also when the program is ended by Ctrl+C, Ctrl+\, a hang-up or a termination signal.
-// Does nothing when the descriptor is no terminal, or on Windows.
+// goes, and also when the program is ended by Ctrl+C, Ctrl+\, a hang-up or a termination signal
+// (on Windows: Ctrl+C, Ctrl+Break or the console closing). Does nothing when the descriptor is no
+// terminal or console.
 class TerminalEchoOff {
  public:
   explicit TerminalEchoOff(int descriptor);
