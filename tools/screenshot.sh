@@ -69,15 +69,17 @@ if [ "${1:-}" = --sway ]; then
   printf 'output HEADLESS-1 resolution 1024x768\n' >"$base/config"
   [ -z "$user" ] || chown -R "$user" "$base"
   chmod 0755 "$base"
+  # setpriv, unlike runuser, becomes the program that it starts, so its process id is the
+  # program's; a background job started through a shell function would not be.
+  become_user=
+  [ -z "$user" ] || become_user="setpriv --reuid=$user --regid=$(id -g "$user") --clear-groups"
   as_user() {
-    if [ -n "$user" ]; then
-      runuser -u "$user" -- env HOME="$base/home" XDG_RUNTIME_DIR="$base/runtime" "$@"
-    else
-      env HOME="$base/home" XDG_RUNTIME_DIR="$base/runtime" "$@"
-    fi
+    # shellcheck disable=SC2086 # the command and its options, split into words
+    $become_user env HOME="$base/home" XDG_RUNTIME_DIR="$base/runtime" "$@"
   }
-  as_user WLR_BACKENDS=headless WLR_LIBINPUT_NO_DEVICES=1 WLR_RENDERER=pixman \
-    sway -c "$base/config" >/dev/null 2>&1 &
+  # shellcheck disable=SC2086 # the command and its options, split into words
+  $become_user env HOME="$base/home" XDG_RUNTIME_DIR="$base/runtime" WLR_BACKENDS=headless \
+    WLR_LIBINPUT_NO_DEVICES=1 WLR_RENDERER=pixman sway -c "$base/config" >/dev/null 2>&1 &
   compositor=$!
   trap 'kill $compositor 2>/dev/null || true; rm -rf "$base"' EXIT
   sleep 1
@@ -87,7 +89,9 @@ if [ "${1:-}" = --sway ]; then
   done
   socket=$(echo "$base/runtime"/sway-ipc.*)
   client() { as_user WAYLAND_DISPLAY="$display" SWAYSOCK="$socket" "$@"; }
-  client QT_QPA_PLATFORM=wayland "$base/program" &
+  # shellcheck disable=SC2086 # the command and its options, split into words
+  $become_user env HOME="$base/home" XDG_RUNTIME_DIR="$base/runtime" WAYLAND_DISPLAY="$display" \
+    QT_QPA_PLATFORM=wayland "$base/program" &
   sleep 1.5
   client grim "$base/shots/sway-window.png"
   client wtype -s 400 -k Tab -k Tab -k Tab -k Tab -k space
@@ -97,7 +101,7 @@ if [ "${1:-}" = --sway ]; then
   sleep 0.5
   client swaymsg '[app_id="org.morvane.Generator"] kill' >/dev/null
   client grim "$base/shots/sway-closing.png"
-  wait %2 2>/dev/null || true
+  wait $! 2>/dev/null || true
   cp "$base/shots/"*.png "$directory/"
   echo "wrote $directory/sway-*.png"
   exit 0

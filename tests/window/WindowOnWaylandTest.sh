@@ -23,7 +23,7 @@ if [ "$(id -u)" -eq 0 ]; then
 fi
 
 # The user's own runtime directory, home and copy of the program (the build tree may be closed
-# to it).
+# to it). setpriv, unlike runuser, becomes the program it starts, so killing it ends that.
 base=$(mktemp -d)
 pids=
 trap 'kill $pids 2>/dev/null || true; rm -rf "$base"' EXIT
@@ -33,12 +33,13 @@ printf 'output HEADLESS-1 resolution 1024x768\n' >"$base/config"
 [ -z "$user" ] || chown -R "$user" "$base"
 chmod 0755 "$base"
 
+# setpriv, unlike runuser, becomes the program that it starts, so its process id is the
+# program's; a background job started through a shell function would not be.
+become_user=
+[ -z "$user" ] || become_user="setpriv --reuid=$user --regid=$(id -g "$user") --clear-groups"
 as_user() {
-  if [ -n "$user" ]; then
-    runuser -u "$user" -- env HOME="$base/home" XDG_RUNTIME_DIR="$base/runtime" "$@"
-  else
-    env HOME="$base/home" XDG_RUNTIME_DIR="$base/runtime" "$@"
-  fi
+  # shellcheck disable=SC2086 # the command and its options, split into words
+  $become_user env HOME="$base/home" XDG_RUNTIME_DIR="$base/runtime" "$@"
 }
 
 fail() {
@@ -46,8 +47,9 @@ fail() {
   exit 1
 }
 
-as_user WLR_BACKENDS=headless WLR_LIBINPUT_NO_DEVICES=1 WLR_RENDERER=pixman \
-  sway -c "$base/config" >"$base/sway.log" 2>&1 &
+# shellcheck disable=SC2086 # the command and its options, split into words
+$become_user env HOME="$base/home" XDG_RUNTIME_DIR="$base/runtime" WLR_BACKENDS=headless \
+  WLR_LIBINPUT_NO_DEVICES=1 WLR_RENDERER=pixman sway -c "$base/config" >"$base/sway.log" 2>&1 &
 pids=$!
 # sway names its display socket and its IPC socket in the runtime directory once it runs.
 display=
@@ -92,7 +94,9 @@ marked_secret() { client wl-paste --list-types "$@" | grep -qx 'x-kde-passwordMa
 # In a sanitizer build, no leak check here: Qt's Wayland plugin leaves its display connection to
 # the end of the process, with clipboard data hanging off it that no suppression can single out.
 # The X11 tests check the same code of ours for leaks.
-client QT_QPA_PLATFORM=wayland LSAN_OPTIONS=detect_leaks=0 "$base/program" &
+# shellcheck disable=SC2086 # the command and its options, split into words
+$become_user env HOME="$base/home" XDG_RUNTIME_DIR="$base/runtime" WAYLAND_DISPLAY="$display" \
+  QT_QPA_PLATFORM=wayland LSAN_OPTIONS=detect_leaks=0 "$base/program" &
 app=$!
 pids="$app $pids"
 wait_for '"app_id": "org.morvane.Generator"' || fail "the window did not appear"
