@@ -69,6 +69,26 @@ constexpr std::array<AcceptanceTable, kClassTable.size()> kAcceptance = [] {
   return tables;
 }();
 
+// Rounds 0 <= x <= 2^51 to the nearest integer, ties to even: adding 2^52 leaves no bits for a
+// fraction, so the sum is rounded in the default rounding mode, which is ties to even. As quick as
+// an addition, where std::nearbyint is a library call on processors without SSE4.1.
+constexpr double RoundHalfToEven(double x) {
+  constexpr double kNoFractionBits = 0x1p52;
+  return (x + kNoFractionBits) - kNoFractionBits;
+}
+
+static_assert(RoundHalfToEven(62.5) == 62.0 && RoundHalfToEven(187.5) == 188.0 &&
+              RoundHalfToEven(0.49999999999999994) == 0.0 && RoundHalfToEven(999.5) == 1000.0);
+
+// The code that a draw names: round(draw x 1000). The product is exact in double precision;
+// rounding it in float first would move some values next to a half to the other side. A draw
+// outside [0, 1], or NaN, from a faulty source names code 0, which no class accepts.
+constexpr std::uint16_t CodeOfDraw(float draw) {
+  const double product = static_cast<double>(draw) * 1000.0;
+  const bool in_range = product >= 0.0 && product <= 1000.0;
+  return static_cast<std::uint16_t>(in_range ? RoundHalfToEven(product) : 0.0);
+}
+
 }  // namespace
 
 std::span<const ClassCode> AllClassCodes() {
@@ -97,15 +117,27 @@ KeyText MakeKey(RandomServices& services, std::uint8_t length, ClassCode class_c
 
   KeyText key;
   key.reserve(length);
-  for (std::uint8_t count = 0; count < length;) {
-    // The product is exact in double precision; rounding it in float first would move some
-    // values next to a half to the other side. nearbyint rounds ties to even.
-    const double value = std::nearbyint(static_cast<double>(services.NextRandom()) * 1000.0);
-    if (!(value >= 0.0 && value <= 1000.0)) continue;  // also refuses NaN from a faulty source
-    const auto code = static_cast<std::size_t>(value);
-    if (!accepted[code]) continue;
-    key.append(Utf8OfCode(static_cast<CharCode>(code)));
-    ++count;
+  // Draws are taken in batches of as many as characters are still missing: each draw gives at
+  // most one character, so no draw is ever taken beyond the last one needed.
+  // Scratch space, written before it is read; zeroing it for every key would cost more than the
+  // draws of a short key.
+  std::array<float, 255> draws;                   // NOLINT(cppcoreguidelines-pro-type-member-init)
+  std::array<std::uint16_t, 255> accepted_codes;  // NOLINT(cppcoreguidelines-pro-type-member-init)
+  for (std::size_t count = 0; count < length;) {
+    const std::size_t batch = length - count;
+    services.NextRandoms(std::span(draws.data(), batch));
+    // Every code is written down, and kept only when accepted: most draws are dropped, and a
+    // branch on each would be mispredicted too often.
+    std::size_t kept = 0;
+    for (std::size_t i = 0; i < batch; ++i) {
+      const std::uint16_t code = CodeOfDraw(draws[i]);
+      accepted_codes[kept] = code;
+      kept += static_cast<std::size_t>(accepted[code]);
+    }
+    for (std::size_t i = 0; i < kept; ++i) {
+      key.append(Utf8OfCode(static_cast<CharCode>(accepted_codes[i])));
+    }
+    count += kept;
   }
   return key;
 }

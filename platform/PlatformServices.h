@@ -1,5 +1,6 @@
 #pragma once
 
+#include <span>
 #include <string_view>
 
 namespace morvane {
@@ -21,6 +22,11 @@ class RandomServices {
 
   // The next number of the random source, uniform in [0, 1).
   virtual float NextRandom() = 0;
+
+  // The next draws.size() numbers, in order: the same as as many calls of NextRandom, in one call.
+  virtual void NextRandoms(std::span<float> draws) {
+    for (float& draw : draws) draw = NextRandom();
+  }
 
  protected:
   RandomServices() = default;

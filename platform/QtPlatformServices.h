@@ -29,6 +29,7 @@ class QtPlatformServices final : public PlatformServices {
   float SecondsSinceMidnight() override;
   void Reseed(float seed) override;
   float NextRandom() override;
+  void NextRandoms(std::span<float> draws) override { random_.Fill(draws); }
 
   // A modal box over the active window. Texts are always shown as plain text, so a key that
   // looks like markup appears literally.

@@ -12,6 +12,7 @@ class SystemServices final : public RandomServices {
   float SecondsSinceMidnight() override;
   void Reseed(float seed) override;
   float NextRandom() override;
+  void NextRandoms(std::span<float> draws) override { random_.Fill(draws); }
 
  private:
   RandomSource random_;
