@@ -106,7 +106,8 @@ void RandomizeFromTimer(RandomServices& services) {
   services.Reseed(services.SecondsSinceMidnight());
 }
 
-KeyText MakeKey(RandomServices& services, std::uint8_t length, ClassCode class_code) {
+void MakeKeys(RandomServices& services, std::uint8_t length, ClassCode class_code,
+              std::size_t count, const KeyHandler& on_key) {
   const ClassRanges* entry = FindClass(class_code);
   if (entry == nullptr) {
     throw std::invalid_argument("unknown class code " +
@@ -116,15 +117,24 @@ KeyText MakeKey(RandomServices& services, std::uint8_t length, ClassCode class_c
       kAcceptance[static_cast<std::size_t>(entry - kClassTable.data())];
 
   KeyText key;
-  key.reserve(length);
-  // Draws are taken in batches of as many as characters are still missing: each draw gives at
-  // most one character, so no draw is ever taken beyond the last one needed.
-  // Scratch space, written before it is read; zeroing it for every key would cost more than the
+  key.reserve(std::size_t{length} * 3);  // a character takes up to three bytes of UTF-8
+  if (length == 0) {
+    for (std::size_t made = 0; made < count; ++made) {
+      if (!on_key(key)) return;
+    }
+    return;
+  }
+  // The keys are one stream of characters, cut every `length` characters. Draws are taken in
+  // batches of at most as many as characters are still missing: each draw gives at most one
+  // character, so no draw is ever taken beyond the last one needed.
+  // Scratch space, written before it is read; zeroing it for every batch would cost more than the
   // draws of a short key.
-  std::array<float, 255> draws;                   // NOLINT(cppcoreguidelines-pro-type-member-init)
-  std::array<std::uint16_t, 255> accepted_codes;  // NOLINT(cppcoreguidelines-pro-type-member-init)
-  for (std::size_t count = 0; count < length;) {
-    const std::size_t batch = length - count;
+  constexpr std::size_t kLargestBatch = 256;
+  std::array<float, kLargestBatch> draws;                   // NOLINT(*-pro-type-member-init)
+  std::array<std::uint16_t, kLargestBatch> accepted_codes;  // NOLINT(*-pro-type-member-init)
+  std::size_t missing = count * length;
+  while (missing > 0) {
+    const std::size_t batch = std::min(missing, kLargestBatch);
     services.NextRandoms(std::span(draws.data(), batch));
     // Every code is written down, and kept only when accepted: most draws are dropped, and a
     // branch on each would be mispredicted too often.
@@ -136,10 +146,21 @@ KeyText MakeKey(RandomServices& services, std::uint8_t length, ClassCode class_c
     }
     for (std::size_t i = 0; i < kept; ++i) {
       key.append(Utf8OfCode(static_cast<CharCode>(accepted_codes[i])));
+      if (--missing % length == 0) {
+        if (!on_key(key)) return;
+        key.clear();
+      }
     }
-    count += kept;
   }
-  return key;
+}
+
+KeyText MakeKey(RandomServices& services, std::uint8_t length, ClassCode class_code) {
+  KeyText made;
+  MakeKeys(services, length, class_code, 1, [&made](std::string_view key) {
+    made = key;
+    return true;
+  });
+  return made;
 }
 
 }  // namespace morvane

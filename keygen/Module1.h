@@ -3,9 +3,12 @@
 #include "CharacterSet.h"
 #include "PlatformServices.h"
 
+#include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <span>
+#include <string_view>
 
 namespace morvane {
 
@@ -35,5 +38,13 @@ void RandomizeFromTimer(RandomServices& services);
 // are accepted; each draw names the code round(r x 1000). Throws std::invalid_argument for a class
 // code outside the enumeration, which no draw could ever satisfy.
 KeyText MakeKey(RandomServices& services, std::uint8_t length, ClassCode class_code);
+
+// Receives each key of MakeKeys, as a view valid only during the call; false stops making keys.
+using KeyHandler = std::function<bool(std::string_view key)>;
+
+// The same keys, from the same draws, as `count` calls of MakeKey, handed to `on_key` one by one;
+// quicker, since it asks the random source for its draws in fewer, larger batches.
+void MakeKeys(RandomServices& services, std::uint8_t length, ClassCode class_code,
+              std::size_t count, const KeyHandler& on_key);
 
 }  // namespace morvane

@@ -58,12 +58,13 @@ int ForEachKey(ByteSource& keys, std::FILE* out, std::FILE* err,
 int RunGenerate(const GenerateRequest& request, RandomServices& services, std::FILE* out,
                 std::FILE* err) {
   RandomizeFromTimer(services);
-  for (long long made = 0; made < request.count; ++made) {
-    KeyText key = MakeKey(services, request.length, request.class_code);
-    key.push_back('\n');
-    if (!Write(out, key)) return WriteFailed(err);
-  }
-  return Finish(out, err);
+  bool written = true;
+  MakeKeys(services, request.length, request.class_code, static_cast<std::size_t>(request.count),
+           [out, &written](std::string_view key) {
+             written = Write(out, key) && Write(out, "\n");
+             return written;
+           });
+  return written ? Finish(out, err) : WriteFailed(err);
 }
 
 int RunScore(ByteSource& keys, std::FILE* out, std::FILE* err) {

@@ -47,6 +47,9 @@ class MakeKeyTest : public QObject {
   void roundsDrawsLikeTheOriginal();
   void refusesUnknownClassCode();
   void reseedsFromTimeOfDay();
+  void makesManyKeysAsOneAtATime_data();
+  void makesManyKeysAsOneAtATime();
+  void stopsMakingKeysWhenAsked();
 };
 
 void MakeKeyTest::makesKeysOfEveryClass_data() {
@@ -136,6 +139,54 @@ void MakeKeyTest::reseedsFromTimeOfDay() {
   morvane::RandomizeFromTimer(services);
   QCOMPARE(services.reseeds, std::vector<float>{3723.5F});
   QCOMPARE(services.draw_count, std::size_t(0));
+}
+
+// Draws that name every code 0 to 1000 in a scrambled order, so that keys of every class differ
+// from one another and accepted draws come at uneven distances.
+std::vector<float> ScrambledDraws() {
+  std::vector<float> draws;
+  for (int i = 0; i <= 1000; ++i) draws.push_back(static_cast<float>((i * 337) % 1001) / 1000.0F);
+  return draws;
+}
+
+void MakeKeyTest::makesManyKeysAsOneAtATime_data() {
+  QTest::addColumn<ClassCode>("classCode");
+  QTest::addColumn<int>("length");
+  QTest::addColumn<int>("count");
+  QTest::addRow("twelve digits, 40 times") << ClassCode::Digits << 12 << 40;
+  QTest::addRow("the longest key, 3 times") << ClassCode::UpperDigitsLower << 255 << 3;
+  QTest::addRow("one character, 500 times") << ClassCode::Wide << 1 << 500;
+  QTest::addRow("empty keys draw nothing") << ClassCode::Lower << 0 << 5;
+  QTest::addRow("no keys") << ClassCode::Upper << 12 << 0;
+}
+
+void MakeKeyTest::makesManyKeysAsOneAtATime() {
+  QFETCH(ClassCode, classCode);
+  QFETCH(int, length);
+  QFETCH(int, count);
+  const auto key_length = static_cast<std::uint8_t>(length);
+
+  ScriptedServices one_by_one(ScrambledDraws());
+  std::vector<KeyText> expected;
+  for (int i = 0; i < count; ++i) expected.push_back(MakeKey(one_by_one, key_length, classCode));
+
+  ScriptedServices together(ScrambledDraws());
+  std::vector<KeyText> made;
+  morvane::MakeKeys(together, key_length, classCode, static_cast<std::size_t>(count),
+                    [&made](std::string_view key) {
+                      made.emplace_back(key);
+                      return true;
+                    });
+  QCOMPARE(made, expected);
+  QCOMPARE(together.draw_count, one_by_one.draw_count);
+}
+
+void MakeKeyTest::stopsMakingKeysWhenAsked() {
+  ScriptedServices services(ScrambledDraws());
+  int handed_on = 0;
+  morvane::MakeKeys(services, 8, ClassCode::Lower, 1000,
+                    [&handed_on](std::string_view) { return ++handed_on < 3; });
+  QCOMPARE(handed_on, 3);
 }
 
 QTEST_APPLESS_MAIN(MakeKeyTest)
