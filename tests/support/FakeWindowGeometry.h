@@ -20,6 +20,7 @@ class FakeWindowGeometry final : public WindowGeometry {
   float minimum_size = 0;      // sizes stop here, as a window system's minimum would
   bool frozen = false;         // every write is refused, as for a window that is kept in place
   bool moves_refused = false;  // only moves are refused, as on Wayland
+  bool top_refused = false;    // only moving down is refused, as at a screen's bottom edge
   std::vector<std::string> log;
   int passes = 0;
 
@@ -27,7 +28,9 @@ class FakeWindowGeometry final : public WindowGeometry {
   float Left() const override { return left; }
   float Width() const override { return width; }
   float Height() const override { return height; }
-  bool SetTop(float twips) override { return !moves_refused && Write("top", top, twips); }
+  bool SetTop(float twips) override {
+    return !moves_refused && !top_refused && Write("top", top, twips);
+  }
   bool SetLeft(float twips) override { return !moves_refused && Write("left", left, twips); }
   bool SetWidth(float twips) override { return Resize("width", width, twips); }
   bool SetHeight(float twips) override { return Resize("height", height, twips); }
