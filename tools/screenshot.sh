@@ -57,38 +57,13 @@ fi
 
 if [ "${1:-}" = --sway ]; then
   directory=$2
-  user=
-  if [ "$(id -u)" -eq 0 ]; then
-    user=morvane-wayland-test
-    id "$user" >/dev/null 2>&1 ||
-      useradd --system --no-create-home --shell /usr/sbin/nologin "$user"
-  fi
-  base=$(mktemp -d)
-  mkdir -m 0700 "$base/runtime" "$base/home" "$base/shots"
-  cp "$3" "$base/program"
-  printf 'output HEADLESS-1 resolution 1024x768\n' >"$base/config"
-  [ -z "$user" ] || chown -R "$user" "$base"
-  chmod 0755 "$base"
-  # setpriv, unlike runuser, becomes the program that it starts, so its process id is the
-  # program's; a background job started through a shell function would not be.
-  become_user=
-  [ -z "$user" ] || become_user="setpriv --reuid=$user --regid=$(id -g "$user") --clear-groups"
-  as_user() {
-    # shellcheck disable=SC2086 # the command and its options, split into words
-    $become_user env HOME="$base/home" XDG_RUNTIME_DIR="$base/runtime" "$@"
-  }
-  # shellcheck disable=SC2086 # the command and its options, split into words
-  $become_user env HOME="$base/home" XDG_RUNTIME_DIR="$base/runtime" WLR_BACKENDS=headless \
-    WLR_LIBINPUT_NO_DEVICES=1 WLR_RENDERER=pixman sway -c "$base/config" >/dev/null 2>&1 &
-  compositor=$!
-  trap 'kill $compositor 2>/dev/null || true; rm -rf "$base"' EXIT
-  sleep 1
-  display=
-  for path in "$base/runtime"/wayland-*; do
-    case $path in *.lock) ;; *) display=$(basename "$path") ;; esac
-  done
-  socket=$(echo "$base/runtime"/sway-ipc.*)
-  client() { as_user WAYLAND_DISPLAY="$display" SWAYSOCK="$socket" "$@"; }
+  # shellcheck source=tests/support/headless-sway.sh
+  . "$root/tests/support/headless-sway.sh"
+  base=
+  trap 'kill $sway_pid 2>/dev/null || true; [ -z "$base" ] || rm -rf "$base"' EXIT
+  start_headless_sway "$3" || { echo "sway did not start" >&2; exit 1; }
+  mkdir "$base/shots"
+  [ -z "$sway_user" ] || chown "$sway_user" "$base/shots"
   # shellcheck disable=SC2086 # the command and its options, split into words
   $become_user env HOME="$base/home" XDG_RUNTIME_DIR="$base/runtime" WAYLAND_DISPLAY="$display" \
     QT_QPA_PLATFORM=wayland "$base/program" &

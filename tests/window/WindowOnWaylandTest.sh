@@ -15,62 +15,19 @@ for tool in sway swaymsg wtype wl-paste; do
   fi
 done
 
-user=
-if [ "$(id -u)" -eq 0 ]; then
-  user=morvane-wayland-test
-  id "$user" >/dev/null 2>&1 ||
-    useradd --system --no-create-home --shell /usr/sbin/nologin "$user"
-fi
-
-# The user's own runtime directory, home and copy of the program (the build tree may be closed
-# to it). setpriv, unlike runuser, becomes the program it starts, so killing it ends that.
-base=$(mktemp -d)
-pids=
-trap 'kill $pids 2>/dev/null || true; rm -rf "$base"' EXIT
-mkdir -m 0700 "$base/runtime" "$base/home"
-cp "$program" "$base/program"
-printf 'output HEADLESS-1 resolution 1024x768\n' >"$base/config"
-[ -z "$user" ] || chown -R "$user" "$base"
-chmod 0755 "$base"
-
-# setpriv, unlike runuser, becomes the program that it starts, so its process id is the
-# program's; a background job started through a shell function would not be.
-become_user=
-[ -z "$user" ] || become_user="setpriv --reuid=$user --regid=$(id -g "$user") --clear-groups"
-as_user() {
-  # shellcheck disable=SC2086 # the command and its options, split into words
-  $become_user env HOME="$base/home" XDG_RUNTIME_DIR="$base/runtime" "$@"
-}
-
 fail() {
   echo "FAIL (sway): $*"
   exit 1
 }
 
-# shellcheck disable=SC2086 # the command and its options, split into words
-$become_user env HOME="$base/home" XDG_RUNTIME_DIR="$base/runtime" WLR_BACKENDS=headless \
-  WLR_LIBINPUT_NO_DEVICES=1 WLR_RENDERER=pixman sway -c "$base/config" >"$base/sway.log" 2>&1 &
-pids=$!
-# sway names its display socket and its IPC socket in the runtime directory once it runs.
-display=
-socket=
-for _ in $(seq 100); do
-  for path in "$base/runtime"/wayland-* "$base/runtime"/sway-ipc.*; do
-    case $path in
-      *.lock | *'*') ;;
-      */wayland-*) display=$(basename "$path") ;;
-      *) socket=$path ;;
-    esac
-  done
-  [ -n "$display" ] && [ -n "$socket" ] && break
-  sleep 0.1
-done
-if [ -z "$display" ] || [ -z "$socket" ]; then
-  cat "$base/sway.log"
-  fail "sway did not start"
-fi
+# shellcheck source=tests/support/headless-sway.sh
+. "$(dirname "$0")/../support/headless-sway.sh"
+base=
+pids=
+trap 'kill $pids 2>/dev/null || true; [ -z "$base" ] || rm -rf "$base"' EXIT
+start_headless_sway "$program" || fail "sway did not start"
+pids=$sway_pid
 
-client() { as_user WAYLAND_DISPLAY="$display" SWAYSOCK="$socket" "$@"; }
 tree() { client swaymsg -t get_tree 2>/dev/null || true; }
 wait_for() {
   for _ in $(seq 100); do

@@ -50,26 +50,8 @@ export QT_QPA_PLATFORM=xcb
 app=$!
 pids="$app $pids"
 
-# Polls for a visible window with exactly this title and prints its id.
-wait_for_window() {
-  for _ in $(seq 100); do
-    id=$(xdotool search --onlyvisible --name "^$1\$" 2>/dev/null | head -n 1) || true
-    if [ -n "$id" ]; then
-      echo "$id"
-      return 0
-    fi
-    sleep 0.1
-  done
-  return 1
-}
-
-wait_until_gone() {
-  for _ in $(seq 100); do
-    xdotool search --onlyvisible --name "^$1\$" >/dev/null 2>&1 || return 0
-    sleep 0.1
-  done
-  return 1
-}
+# shellcheck source=tests/support/x11-windows.sh
+. "$here/../support/x11-windows.sh"
 
 clipboard() { xclip -o -selection clipboard -t UTF8_STRING 2>/dev/null || true; }
 primary() { xclip -o -selection primary -t UTF8_STRING 2>/dev/null || true; }

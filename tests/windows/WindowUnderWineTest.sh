@@ -37,26 +37,8 @@ fail() {
   exit 1
 }
 
-# Polls for a visible window with exactly this title for up to $2 seconds and prints its id.
-wait_for_window() {
-  for _ in $(seq $(($2 * 10))); do
-    id=$(xdotool search --onlyvisible --name "^$1\$" 2>/dev/null | head -n 1) || true
-    if [ -n "$id" ]; then
-      echo "$id"
-      return 0
-    fi
-    sleep 0.1
-  done
-  return 1
-}
-
-wait_until_gone() {
-  for _ in $(seq 100); do
-    xdotool search --onlyvisible --name "^$1\$" >/dev/null 2>&1 || return 0
-    sleep 0.1
-  done
-  return 1
-}
+# shellcheck source=tests/support/x11-windows.sh
+. "$(dirname "$0")/../support/x11-windows.sh"
 
 window=$(wait_for_window 'Morvane & Generator' 30) || fail "the window did not appear"
 
