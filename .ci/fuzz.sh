@@ -4,7 +4,7 @@
 # caused it is kept in $BUILD_DIR/fuzz-findings/.
 #
 # Environment:
-#   MORVANE_FUZZ_SECONDS    seconds per target (default 60)
+#   MORVANE_FUZZ_SECONDS    seconds per target (default 30)
 #   MORVANE_FUZZ_BUILD_DIR  build directory (default build-fuzz)
 #   MORVANE_FUZZ_TARGETS    space-separated subset, e.g. "check_key key_lines" (default: all)
 #   CC, CXX                 clang to use (default clang-14, clang++-14)
@@ -13,7 +13,7 @@ set -euo pipefail
 repo="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 cd "$repo"
 
-seconds="${MORVANE_FUZZ_SECONDS:-60}"
+seconds="${MORVANE_FUZZ_SECONDS:-30}"
 build_dir="$(realpath -m "${MORVANE_FUZZ_BUILD_DIR:-build-fuzz}")"
 if [[ -n "${MORVANE_FUZZ_TARGETS:-}" ]]; then
   read -r -a targets <<<"$MORVANE_FUZZ_TARGETS"

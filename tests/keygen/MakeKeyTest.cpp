@@ -167,8 +167,8 @@ void MakeKeyTest::makesManyKeysAsOneAtATime() {
   const auto key_length = static_cast<std::uint8_t>(length);
 
   ScriptedServices one_by_one(ScrambledDraws());
-  std::vector<KeyText> expected;
-  for (int i = 0; i < count; ++i) expected.push_back(MakeKey(one_by_one, key_length, classCode));
+  std::vector<KeyText> expected(static_cast<std::size_t>(count));
+  for (KeyText& key : expected) key = MakeKey(one_by_one, key_length, classCode);
 
   ScriptedServices together(ScrambledDraws());
   std::vector<KeyText> made;
