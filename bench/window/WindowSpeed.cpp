@@ -37,6 +37,14 @@ void ExitNow() {
   QCoreApplication::exit(0);
 }
 
+// Calls `f` once after `ms` milliseconds, from a timer that `owner` holds.
+void Later(QObject* owner, int ms, const std::function<void()>& f) {
+  auto* timer = new QTimer(owner);
+  timer->setSingleShot(true);
+  QObject::connect(timer, &QTimer::timeout, owner, f);
+  timer->start(ms);
+}
+
 // Calls `then` once, right after the next paint of a widget that `matches` accepts.
 class NextPaint : public QObject {
  public:
@@ -49,10 +57,14 @@ class NextPaint : public QObject {
   bool eventFilter(QObject* watched, QEvent* event) override {
     if (event->type() == QEvent::Paint && !done_ && matches_(watched)) {
       done_ = true;
-      QTimer::singleShot(0, this, then_);  // after the paint has been flushed
+      // After the paint has been flushed. A posted event rather than a timer: it is also
+      // delivered inside a message box's event loop that a timer's callback started.
+      QCoreApplication::postEvent(this, new QEvent(QEvent::User));
     }
     return false;
   }
+
+  void customEvent(QEvent* /*event*/) override { then_(); }
 
  private:
   std::function<bool(const QObject*)> matches_;
@@ -157,7 +169,7 @@ int main(int argc, char* argv[]) {
       ExitNow();
     } else if (mode == QLatin1String("idle")) {
       idle_start = ProcessorSeconds();
-      QTimer::singleShot(3000, [&] {
+      Later(key_box, 3000, [&] {
         std::printf("%.1f %% of a core: idle with the key in the focused box\n",
                     (ProcessorSeconds() - idle_start) / 3.0 * 100.0);
         ExitNow();
@@ -175,9 +187,8 @@ int main(int argc, char* argv[]) {
   };
 
   after_next_paint([&](const QObject* o) { return o == &form; },
-                   mode == QLatin1String("form")
-                       ? std::function<void()>(&ExitNow)
-                       : std::function<void()>([&] { QTimer::singleShot(0, paste); }));
+                   mode == QLatin1String("form") ? std::function<void()>(&ExitNow)
+                                                 : std::function<void()>(paste));
   form.show();
   return QApplication::exec();
 }
