@@ -106,6 +106,7 @@ void KeyLineReaderTest::splitsLines_data() {
   row("CR LF; other CRs stay, also on a last line without LF", "a\rb\r\r\ncd\r", {"a\rb\r", "cd\r"},
       Status::Finished, 2);
   row("empty lines, no line after the last LF", "\n\r\n\n", {"", "", ""}, Status::Finished, 3);
+  row("a last line of one byte", "ab\nc", {"ab", "c"}, Status::Finished, 2);
   row("multi-byte characters", "\xe2\x82\xac\xf0\x9f\x98\x80\n\xc3\xbc",
       {"\xe2\x82\xac\xf0\x9f\x98\x80", "\xc3\xbc"}, Status::Finished, 2);
   row("long line, no limit", "ab\n" + long_line + "\ncd", {"ab", long_line, "cd"}, Status::Finished,

@@ -354,6 +354,9 @@ void KeytoolProcessTest::endsWithItsStatus_data() {
       "morvane-keytool: standard input is closed\n");
   row("report, standard input closed", R"(exec "$0" report --json <&-)", 1,
       "morvane-keytool: standard input is closed\n");
+  // A directory opens, but cannot be read.
+  row("score, standard input a directory", R"(exec "$0" score </)", 1,
+      "morvane-keytool: line 1: cannot read standard input\n");
   row("generate needs no standard input", R"(exec "$0" generate <&-)", 0, "",
       u"\\A[A-Za-z0-9]{12}\\n\\z"_s);
 }

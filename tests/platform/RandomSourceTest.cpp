@@ -9,9 +9,12 @@
 
 #include <QTest>
 
+#include <algorithm>
 #include <array>
 #include <cmath>
 #include <set>
+#include <span>
+#include <vector>
 
 using morvane::ClassCode;
 
@@ -47,38 +50,71 @@ class RandomSourceTest : public QObject {
   Q_OBJECT
 
  private slots:
-  // Draws are 24-bit numbers over 2^24. Each byte of a draw must be uniform, and so must pairs of
-  // neighbouring bytes, read low to high through the draws one after the other: a byte fed twice
-  // or shared by two draws puts the pairs on the diagonal, a stuck bit leaves half the cells empty.
+  // Draws are 24-bit numbers over 2^24. Each byte of a draw must be uniform, and independent of
+  // the other bytes of its draw and of each byte of the next draw: the low nibbles of two bytes,
+  // and their high nibbles, must each fill 256 cells evenly. A byte fed twice, or bytes shared by
+  // two draws, put the pairs on the diagonal; a stuck bit leaves half the cells empty.
+  // Keys take their draws in batches, which must be as good as single draws; batches that do not
+  // divide a block cross from one block into the next.
+  void drawsAreUniformIn24Bits_data() {
+    QTest::addColumn<int>("batch");  // draws per Fill; 0 for one Next at a time
+    QTest::addRow("one at a time") << 0;
+    QTest::addRow("batches of 1000") << 1000;
+    QTest::addRow("batches of 65537") << 65537;
+  }
   void drawsAreUniformIn24Bits() {
+    QFETCH(int, batch);
     morvane::RandomSource source;
     source.Reseed(43200.25F);  // the time of day is mixed in and must not spoil the draws
-    std::array<std::array<int, 256>, 3> bytes{};
-    std::array<std::array<int, 256>, 2> neighbours{};
-    unsigned previous = 0;
-    for (int i = 0; i < kDraws; ++i) {
-      const float draw = source.Next();
-      QVERIFY(draw >= 0.0F && draw < 1.0F);
-      const double scaled = std::ldexp(static_cast<double>(draw), 24);
-      QCOMPARE(scaled, std::floor(scaled));
-      const auto bits = static_cast<unsigned>(scaled);
-      for (unsigned k = 0; k < 3; ++k) {
-        const unsigned byte = (bits >> (8 * k)) & 0xFFU;
-        ++bytes[k][byte];
-        if (i > 0 || k > 0) {
-          ++neighbours[0][(previous & 0x0FU) | ((byte & 0x0FU) << 4U)];
-          ++neighbours[1][(previous >> 4U) | (byte & 0xF0U)];
-        }
-        previous = byte;
+    std::vector<float> draws(kDraws);
+    if (batch == 0) {
+      for (float& draw : draws) draw = source.Next();
+    } else {
+      for (std::size_t done = 0; done < draws.size(); done += static_cast<std::size_t>(batch)) {
+        source.Fill(std::span(draws).subspan(
+            done, std::min(static_cast<std::size_t>(batch), draws.size() - done)));
       }
     }
-    for (const auto& counts : bytes) {
-      const double chi_square = ChiSquare(counts, kDraws);
-      QVERIFY2(chi_square < kChiSquare255, qPrintable(QString::number(chi_square)));
+    std::vector<std::array<unsigned, 3>> bytes(kDraws);
+    for (std::size_t i = 0; i < draws.size(); ++i) {
+      QVERIFY(draws[i] >= 0.0F && draws[i] < 1.0F);
+      const double scaled = std::ldexp(static_cast<double>(draws[i]), 24);
+      QCOMPARE(scaled, std::floor(scaled));
+      const auto bits = static_cast<unsigned>(scaled);
+      for (unsigned k = 0; k < 3; ++k) bytes[i][k] = (bits >> (8 * k)) & 0xFFU;
     }
-    for (const auto& counts : neighbours) {
-      const double chi_square = ChiSquare(counts, 3 * kDraws - 1);
-      QVERIFY2(chi_square < kChiSquare255, qPrintable(QString::number(chi_square)));
+
+    const auto check = [](const std::array<int, 256>& counts, int total) {
+      const double chi_square = ChiSquare(counts, total);
+      return chi_square < kChiSquare255 ? QString() : QString::number(chi_square);
+    };
+    for (unsigned k = 0; k < 3; ++k) {
+      std::array<int, 256> counts{};
+      for (const auto& draw : bytes) ++counts[draw[k]];
+      const QString failed = check(counts, kDraws);
+      QVERIFY2(failed.isEmpty(), qPrintable(QStringLiteral("byte %1: %2").arg(k).arg(failed)));
+    }
+    for (std::size_t next = 0; next < 2; ++next) {
+      for (unsigned j = 0; j < 3; ++j) {
+        for (unsigned k = next == 0 ? j + 1 : 0; k < 3; ++k) {
+          std::array<int, 256> low{};
+          std::array<int, 256> high{};
+          for (std::size_t i = 0; i + next < bytes.size(); ++i) {
+            const unsigned a = bytes[i][j];
+            const unsigned b = bytes[i + next][k];
+            ++low[(a & 0x0FU) | ((b & 0x0FU) << 4U)];
+            ++high[(a >> 4U) | (b & 0xF0U)];
+          }
+          const QString failed = check(low, kDraws - static_cast<int>(next)) +
+                                 check(high, kDraws - static_cast<int>(next));
+          QVERIFY2(failed.isEmpty(),
+                   qPrintable(QStringLiteral("byte %1 with byte %2 of draw +%3: %4")
+                                  .arg(j)
+                                  .arg(k)
+                                  .arg(next)
+                                  .arg(failed)));
+        }
+      }
     }
   }
 

@@ -413,23 +413,33 @@ class Form1Test : public QObject {
 
   // However it is pasted, a long key is whole in the box but kept out of the line edit's layout
   // and undo record, which take seconds for millions of characters; a short one is pasted the
-  // line edit's own way, with undo.
+  // line edit's own way, with undo. Pasted over selected text, it takes that text's place.
   void pastesLongKeysInOneStep_data() {
     QTest::addColumn<QString>("route");
-    QTest::addColumn<int>("length");  // pasted between two characters
+    QTest::addColumn<QString>("typed");  // the key goes where "|" stands, or over "xy" selected
+    QTest::addColumn<int>("length");
     QTest::addColumn<bool>("shown");  // laid out and undoable
     for (const char* route : {"Ctrl+V", "Shift+Insert", "context menu"}) {
-      QTest::addRow("%s, 10,001 characters in all", route) << route << 9'999 << false;
-      QTest::addRow("%s, 10,000 characters in all", route) << route << 9'998 << true;
+      QTest::addRow("%s, 10,001 characters in all", route) << route << "<|>" << 9'999 << false;
+      QTest::addRow("%s, 10,000 characters in all", route) << route << "<|>" << 9'998 << true;
+      QTest::addRow("%s, over a selection, 10,001 in all", route)
+          << route << "<xy>" << 9'999 << false;
+      QTest::addRow("%s, over a selection, 10,000 in all", route)
+          << route << "<xy>" << 9'998 << true;
     }
   }
   void pastesLongKeysInOneStep() {
     QFETCH(QString, route);
+    QFETCH(QString, typed);
     QFETCH(int, length);
     QFETCH(bool, shown);
     QLineEdit* box = Text(3);
-    QTest::keyClicks(box, QStringLiteral("<>"));
-    QTest::keyClick(box, Qt::Key_Left);
+    QTest::keyClicks(box, QString(typed).remove('|'));
+    if (typed.contains('|')) {
+      box->setCursorPosition(static_cast<int>(typed.indexOf('|')));
+    } else {
+      box->setSelection(static_cast<int>(typed.indexOf(QStringLiteral("xy"))), 2);
+    }
     const QString key = QString(length - 1, 'k') + 'Z';
     QGuiApplication::clipboard()->setText(key);
     if (route == QLatin1String("Ctrl+V")) QTest::keyClick(box, Qt::Key_V, Qt::ControlModifier);

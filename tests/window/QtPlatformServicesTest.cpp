@@ -123,7 +123,11 @@ class QtPlatformServicesTest : public QObject {
   void movesAndResizesTheMainWindowInTwips() {
     morvane::QtPlatformServices services;
     morvane::WindowGeometry& geometry = services.MainWindowGeometry();
-    QVERIFY(!geometry.SetTop(150));  // no window yet
+    // No window yet: nothing to move or resize.
+    QVERIFY(!geometry.SetTop(150));
+    QVERIFY(!geometry.SetLeft(150));
+    QVERIFY(!geometry.SetWidth(150));
+    QVERIFY(!geometry.SetHeight(150));
     QCOMPARE(geometry.Top(), 0.0F);
 
     QWidget window;
@@ -141,6 +145,30 @@ class QtPlatformServicesTest : public QObject {
     QCOMPARE(window.frameGeometry(), before.adjusted(2, 2, -2, -2));
     QCOMPARE(geometry.Left(), static_cast<float>((before.left() + 2) * 15));
     QCOMPARE(geometry.ScreenWidth(), static_cast<float>(window.screen()->geometry().width() * 15));
+  }
+
+  // The window system places a minimised, maximised or full-screen window itself, so the closing
+  // animation must hear that a move was refused, or it would run until its time is up.
+  void movesOnlyAWindowInItsNormalState_data() {
+    QTest::addColumn<Qt::WindowState>("state");
+    QTest::addColumn<bool>("moves");
+    QTest::addRow("normal") << Qt::WindowNoState << true;
+    QTest::addRow("minimised") << Qt::WindowMinimized << false;
+    QTest::addRow("maximised") << Qt::WindowMaximized << false;
+    QTest::addRow("full screen") << Qt::WindowFullScreen << false;
+  }
+  void movesOnlyAWindowInItsNormalState() {
+    QFETCH(Qt::WindowState, state);
+    QFETCH(bool, moves);
+    morvane::QtPlatformServices services;
+    morvane::WindowGeometry& geometry = services.MainWindowGeometry();
+    QWidget window;
+    window.setGeometry(100, 120, 300, 200);
+    services.SetMainWindow(window);
+    window.setWindowState(state);
+    window.show();
+    QCOMPARE(geometry.SetTop(geometry.Top() + 30), moves);
+    QCOMPARE(geometry.SetLeft(geometry.Left() + 30), moves);
   }
 
   // A window of no width or height would vanish before the closing animation ends.

@@ -9,27 +9,43 @@ class StartFailureTest : public QObject {
   void saysWhatIsMissingInOneLine_data() {
     QTest::addColumn<QString>("display");   // "-" leaves DISPLAY unset
     QTest::addColumn<QString>("platform");  // QT_QPA_PLATFORM; empty leaves it unset
+    QTest::addColumn<QString>("wayland");   // WAYLAND_DISPLAY; empty leaves it unset
     QTest::addColumn<QString>("line");
     QTest::addRow("no DISPLAY") << "-"
+                                << ""
                                 << ""
                                 << "no X display to show the window on: DISPLAY is not set";
     QTest::addRow("a display that does not exist") << ":9999"
                                                    << "xcb"
+                                                   << ""
                                                    << "cannot open the X display \":9999\"";
     QTest::addRow("a missing platform plugin")
         << ":9999"
         << "nosuch"
+        << ""
         << "the Qt platform plugin \"nosuch\" is not installed";
+    // Without WAYLAND_DISPLAY, Qt looks for the display that compositors take first.
+    QTest::addRow("Wayland, no WAYLAND_DISPLAY") << "-"
+                                                 << "wayland"
+                                                 << ""
+                                                 << "cannot open the Wayland display \"wayland-0\"";
+    QTest::addRow("a Wayland display that does not exist")
+        << "-"
+        << "wayland"
+        << "nosuch"
+        << "cannot open the Wayland display \"nosuch\"";
   }
   void saysWhatIsMissingInOneLine() {
     QFETCH(QString, display);
     QFETCH(QString, platform);
+    QFETCH(QString, wayland);
     QFETCH(QString, line);
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
     for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"}) {
       environment.remove(QString::fromLatin1(name));
     }
     if (display != QLatin1String("-")) environment.insert(QStringLiteral("DISPLAY"), display);
+    if (!wayland.isEmpty()) environment.insert(QStringLiteral("WAYLAND_DISPLAY"), wayland);
     if (!platform.isEmpty()) environment.insert(QStringLiteral("QT_QPA_PLATFORM"), platform);
     QProcess program;
     program.setProcessEnvironment(environment);
