@@ -22,6 +22,8 @@ fail() {
 
 # shellcheck source=tests/support/headless-sway.sh
 . "$(dirname "$0")/../support/headless-sway.sh"
+# shellcheck source=tests/support/program-end.sh
+. "$(dirname "$0")/../support/program-end.sh"
 base=
 pids=
 trap 'kill $pids 2>/dev/null || true; [ -z "$base" ] || rm -rf "$base"' EXIT
@@ -82,13 +84,6 @@ wait_until_gone '"name": "Password Quality "' || fail "the report did not go awa
 
 # The compositor asks the window to close; the program ends within two seconds, cleanly.
 client swaymsg '[app_id="org.morvane.Generator"] kill' >/dev/null
-for _ in $(seq 20); do
-  kill -0 "$app" 2>/dev/null || break
-  sleep 0.1
-done
-kill -0 "$app" 2>/dev/null && fail "the program still runs 2 s after it was asked to close"
-status=0
-wait "$app" || status=$?
-[ "$status" -eq 0 ] || fail "the program ended with status $status"
+expect_clean_end "$app" 'it was asked to close'
 
 echo "PASS (sway)"

@@ -62,6 +62,8 @@ pids="$app $pids"
 
 # shellcheck source=tests/support/x11-windows.sh
 . "$here/../support/x11-windows.sh"
+# shellcheck source=tests/support/program-end.sh
+. "$here/../support/program-end.sh"
 
 clipboard() { xclip -o -selection clipboard -t UTF8_STRING 2>/dev/null || true; }
 primary() { xclip -o -selection primary -t UTF8_STRING 2>/dev/null || true; }
@@ -144,13 +146,6 @@ answer_report "after checking the pasted key"
 smallest=
 [ "$manager" = none ] && smallest=1x1
 python3 "$here/CloseAndWatch.py" "$window" $smallest || fail "the closing animation is wrong"
-for _ in $(seq 20); do
-  kill -0 "$app" 2>/dev/null || break
-  sleep 0.1
-done
-kill -0 "$app" 2>/dev/null && fail "the program still runs 2 s after its window was gone"
-status=0
-wait "$app" || status=$?
-[ "$status" -eq 0 ] || fail "the program ended with status $status"
+expect_clean_end "$app" 'its window was gone'
 
 echo "PASS ($manager)"
