@@ -70,4 +70,10 @@ std::string_view Utf8OfCode(CharCode code) {
   return {encoded.bytes.data(), encoded.size};
 }
 
+bool IsDirectionControl(char32_t character) {
+  return character == 0x061C || character == 0x200E || character == 0x200F ||
+         (character >= 0x202A && character <= 0x202E) ||
+         (character >= 0x2066 && character <= 0x2069);
+}
+
 }  // namespace morvane
