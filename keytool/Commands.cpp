@@ -101,15 +101,11 @@ int RunScore(ByteSource& keys, Output& out, Output& err) {
 }
 
 int RunReport(const ReportRequest& request, ByteSource& keys, Output& out, Output& err) {
-  if (request.json) {
-    JsonReportWriter json(out);
-    return ForEachKey(keys, out, err,
-                      [&json](std::string_view key) { return json.Write(key, CheckKey(key)); });
-  }
   // The terminal gets the key made harmless; JSON escapes what it must and keeps it exact.
-  return ForEachKey(keys, out, err, [&out](std::string_view key) {
-    return WriteReportForReading(key, CheckKey(key), out);
-  });
+  ReportWriter reports(request.json ? ReportWriter::Form::Json : ReportWriter::Form::ForReading,
+                       out);
+  return ForEachKey(keys, out, err,
+                    [&reports](std::string_view key) { return reports.Write(key, CheckKey(key)); });
 }
 
 }  // namespace morvane::keytool

@@ -133,7 +133,10 @@ void KeyLineReader::MakeRoom(std::size_t& filled, std::size_t kept_from) {
   if (kept < capacity_) {
     std::memmove(buffer_.get(), buffer_.get() + kept_from, kept);
   } else {
-    const std::size_t grown = std::min(capacity_ * 2, max_line_bytes_ + 2);
+    // Twice as large, or at once the most a line can need, rather than a few bytes less than that
+    // and then a copy to grow by those bytes.
+    const std::size_t most = max_line_bytes_ + 2;
+    const std::size_t grown = capacity_ * 2 >= max_line_bytes_ ? most : capacity_ * 2;
     auto bigger = NewBuffer(grown);
     std::memcpy(bigger.get(), buffer_.get(), kept);
     buffer_ = std::move(bigger);

@@ -8,8 +8,6 @@
 
 #include <array>
 #include <cstddef>
-#include <ostream>
-#include <streambuf>
 #include <string>
 #include <utility>
 
@@ -76,33 +74,65 @@ bool ForEachCandidate(std::string_view key, OnCharacter on_character) {
   return true;
 }
 
-// Writes `text` with each CR LF as a plain LF.
-bool WriteWithPlainBreaks(std::string_view text, Output& out) {
-  for (std::size_t at = text.find("\r\n"); at != std::string_view::npos; at = text.find("\r\n")) {
-    if (!out.Write(text.substr(0, at)) || !out.Write("\n")) return false;
-    text.remove_prefix(at + 2);
+// The letter of a byte's short escape in JSON, such as n for LF, or 0 where it has none.
+char ShortJsonEscape(unsigned char byte) {
+  switch (byte) {
+    case '"':
+      return '"';
+    case '\\':
+      return '\\';
+    case '\b':
+      return 'b';
+    case '\f':
+      return 'f';
+    case '\n':
+      return 'n';
+    case '\r':
+      return 'r';
+    case '\t':
+      return 't';
+    default:
+      return 0;
   }
-  return out.Write(text);
 }
 
-// Hands what the JSON library writes on to an Output.
-class OutputStreamBuffer final : public std::streambuf {
- public:
-  explicit OutputStreamBuffer(Output& out) : out_(out) {}
-
- protected:
-  int_type overflow(int_type character) override {
-    if (traits_type::eq_int_type(character, traits_type::eof())) return traits_type::not_eof(0);
-    const char byte = traits_type::to_char_type(character);
-    return out_.Write({&byte, 1}) ? character : traits_type::eof();
+// Writes a valid UTF-8 key as the inside of a JSON string: a quotation mark, a backslash and the
+// C0 controls escaped as JSON requires (as the JSON library does: \n, \u001b), every other
+// character as it is. The library writes whole values only; this way a key of 64 MiB is written
+// without a copy.
+bool WriteJsonString(std::string_view key, Output& out) {
+  constexpr std::string_view kHexDigits = "0123456789abcdef";
+  std::size_t plain_from = 0;
+  for (std::size_t at = 0; at < key.size(); ++at) {
+    const auto byte = static_cast<unsigned char>(key[at]);
+    if (byte >= 0x20U && byte != '"' && byte != '\\') continue;
+    std::array<char, 6> escape = {
+        '\\', 'u', '0', '0', kHexDigits[byte >> 4U], kHexDigits[byte & 0xFU]};
+    std::size_t size = escape.size();
+    if (const char letter = ShortJsonEscape(byte); letter != 0) {
+      escape[1] = letter;
+      size = 2;
+    }
+    if (!out.Write(key.substr(plain_from, at - plain_from)) || !out.Write({escape.data(), size})) {
+      return false;
+    }
+    plain_from = at + 1;
   }
-  std::streamsize xsputn(const char* text, std::streamsize size) override {
-    return out_.Write({text, static_cast<std::size_t>(size)}) ? size : 0;
-  }
+  return out.Write(key.substr(plain_from));
+}
 
- private:
-  Output& out_;
-};
+// The report's own text is made with a stand-in in the key's place, which neither the heading
+// nor the verdict holds.
+constexpr std::string_view kKeyPlace = "\x01";
+
+std::string WithPlainBreaks(std::string_view text) {
+  std::string plain;
+  for (std::size_t at = text.find("\r\n"); at != std::string_view::npos; at = text.find("\r\n")) {
+    plain.append(text.substr(0, at)).append("\n");
+    text.remove_prefix(at + 2);
+  }
+  return plain.append(text);
+}
 
 }  // namespace
 
@@ -126,46 +156,36 @@ bool HoldsHiddenCharacters(std::string_view key) {
       key, [](char32_t character, std::size_t, std::size_t) { return !IsHidden(character); });
 }
 
-bool WriteReportForReading(std::string_view key, Score score, Output& out) {
-  // The report's own text is made with a stand-in in the key's place, which neither the heading
-  // nor the verdict holds; the key itself is then written straight from its line, however long.
-  constexpr std::string_view kKeyPlace = "\x01";
-  const QualityReport frame = ReportForScore(kKeyPlace, score);
-  const std::string_view prompt = frame.prompt;
-  const std::size_t place = prompt.find(kKeyPlace);
-  if (!out.Write(frame.title) || !out.Write("\n")) return false;
-  const bool written = place == std::string_view::npos
-                           ? WriteWithPlainBreaks(prompt, out)
-                           : WriteWithPlainBreaks(prompt.substr(0, place), out) &&
-                                 WriteVisible(key, out) &&
-                                 WriteWithPlainBreaks(prompt.substr(place + kKeyPlace.size()), out);
-  return written && out.Write("\n\n");
+bool ReportWriter::Write(std::string_view key, Score score) {
+  std::optional<Frame>& frame = frames_.at(static_cast<std::size_t>(score));
+  if (!frame) frame = MakeFrame(score);
+  if (!out_.Write(frame->before)) return false;
+  if (!frame->holds_key) return true;
+  const bool key_written =
+      form_ == Form::Json ? WriteJsonString(key, out_) : WriteVisible(key, out_);
+  return key_written && out_.Write(frame->after);
 }
 
-struct JsonReportWriter::Parts {
-  explicit Parts(Output& output) : out(output), buffer(output), stream(&buffer) {}
-
-  Output& out;
-  OutputStreamBuffer buffer;
-  std::ostream stream;
-  nlohmann::json object = {{"box", ""}, {"prompt", ""}, {"score", 0}, {"title", ""}};
-};
-
-JsonReportWriter::JsonReportWriter(Output& out) : parts_(std::make_unique<Parts>(out)) {}
-
-JsonReportWriter::~JsonReportWriter() = default;
-
-bool JsonReportWriter::Write(std::string_view key, Score score) {
-  QualityReport report = ReportForScore(key, score);
-  nlohmann::json& object = parts_->object;
-  // The members are assigned in place, so that a line reuses what the one before allocated.
-  object["box"].get_ref<std::string&>() =
-      report.box == ReportBox::Critical ? "Critical" : "Information";
-  object["prompt"].get_ref<std::string&>() = std::move(report.prompt);
-  object["score"] = score;
-  object["title"].get_ref<std::string&>() = std::move(report.title);
-  parts_->stream << object << '\n';
-  return !parts_->out.failed();
+ReportWriter::Frame ReportWriter::MakeFrame(Score score) const {
+  const QualityReport report = ReportForScore(kKeyPlace, score);
+  std::string text;
+  std::string place(kKeyPlace);  // the stand-in as it shows in the text
+  if (form_ == Form::Json) {
+    const nlohmann::json object = {
+        {"box", report.box == ReportBox::Critical ? "Critical" : "Information"},
+        {"prompt", report.prompt},
+        {"score", score},
+        {"title", report.title},
+    };
+    text = object.dump() + "\n";
+    const std::string quoted = nlohmann::json(place).dump();
+    place = quoted.substr(1, quoted.size() - 2);
+  } else {
+    text.append(report.title).append("\n").append(WithPlainBreaks(report.prompt)).append("\n\n");
+  }
+  const std::size_t at = text.find(place);
+  if (at == std::string::npos) return {std::move(text), {}, false};
+  return {text.substr(0, at), text.substr(at + place.size()), true};
 }
 
 }  // namespace morvane::keytool

@@ -3,7 +3,9 @@
 #include "Output.h"
 #include "modCheckKey.h"
 
-#include <memory>
+#include <array>
+#include <optional>
+#include <string>
 #include <string_view>
 
 namespace morvane::keytool {
@@ -18,26 +20,32 @@ bool WriteVisible(std::string_view key, Output& out);
 // Whether WriteVisible writes an escape for anything but a backslash.
 bool HoldsHiddenCharacters(std::string_view key);
 
-// The report as a person reads it in a terminal: the title, the prompt with plain line breaks and
-// its key written visibly, and an empty line that sets it off from the next report.
-bool WriteReportForReading(std::string_view key, Score score, Output& out);
-
-// The reports as JSON, one object per line with the fields box, prompt, score and title; the key
-// in the prompt is exact. Keeps what it builds from one line to the next.
-class JsonReportWriter {
+// Writes quality reports, one after another:
+// - for reading: the title, the prompt with plain line breaks and its key written visibly, and
+//   an empty line that sets it off from the next report;
+// - as JSON: one object per line with the members box, prompt, score and title, the key exact.
+// The report's own text depends on the score alone, so it is made once per score; the key is
+// written straight from its line, however long.
+class ReportWriter {
  public:
-  explicit JsonReportWriter(Output& out);
-  ~JsonReportWriter();
-  JsonReportWriter(const JsonReportWriter&) = delete;
-  JsonReportWriter& operator=(const JsonReportWriter&) = delete;
-  JsonReportWriter(JsonReportWriter&&) = delete;
-  JsonReportWriter& operator=(JsonReportWriter&&) = delete;
+  enum class Form { ForReading, Json };
+
+  ReportWriter(Form form, Output& out) : form_(form), out_(out) {}
 
   bool Write(std::string_view key, Score score);
 
  private:
-  struct Parts;
-  std::unique_ptr<Parts> parts_;
+  // A report's text before its key and after it; `after` is empty for a report without a key.
+  struct Frame {
+    std::string before;
+    std::string after;
+    bool holds_key = false;
+  };
+  Frame MakeFrame(Score score) const;
+
+  Form form_;
+  Output& out_;
+  std::array<std::optional<Frame>, 101> frames_;  // by score
 };
 
 }  // namespace morvane::keytool
