@@ -21,7 +21,7 @@ struct SavedConsole {
   HANDLE input = INVALID_HANDLE_VALUE;
   DWORD mode = 0;
 };
-SavedConsole saved_console;  // NOLINT(cppcoreguidelines-avoid-non-const-global-variables)
+SavedConsole saved_console;
 
 void RestoreConsole() {
   SetConsoleMode(saved_console.input, saved_console.mode);
@@ -37,7 +37,8 @@ BOOL WINAPI RestoreOnControl(DWORD /*event*/) {
 }  // namespace
 
 TerminalEchoOff::TerminalEchoOff(int descriptor) {
-  const auto input = reinterpret_cast<HANDLE>(_get_osfhandle(descriptor));  // NOLINT: Win32 API
+  const intptr_t handle = _get_osfhandle(descriptor);
+  const auto input = reinterpret_cast<HANDLE>(handle);  // NOLINT(performance-no-int-to-ptr)
   DWORD mode = 0;
   if (input == INVALID_HANDLE_VALUE || GetConsoleMode(input, &mode) == 0) return;  // no console
   if ((mode & ENABLE_ECHO_INPUT) == 0) return;  // already hidden: nothing to undo later
@@ -59,7 +60,7 @@ struct SavedTerminal {
   int descriptor = -1;
   termios settings{};
 };
-SavedTerminal saved_terminal;  // NOLINT(cppcoreguidelines-avoid-non-const-global-variables)
+SavedTerminal saved_terminal;
 
 constexpr std::array kEndingSignals{SIGINT, SIGQUIT, SIGHUP, SIGTERM};
 
@@ -85,8 +86,7 @@ TerminalEchoOff::TerminalEchoOff(int descriptor) {
     // A signal ignored at start stays ignored, as the caller wanted.
     struct sigaction previous {};
     sigaction(signal_number, nullptr, &previous);
-    if (previous.sa_handler == SIG_IGN)
-      continue;  // NOLINT(cppcoreguidelines-pro-type-union-access)
+    if (previous.sa_handler == SIG_IGN) continue;
     std::signal(signal_number, RestoreAndRaise);
   }
   settings.c_lflag &= ~static_cast<tcflag_t>(ECHO);
@@ -100,7 +100,6 @@ TerminalEchoOff::~TerminalEchoOff() {
   for (const int signal_number : kEndingSignals) {
     struct sigaction current {};
     sigaction(signal_number, nullptr, &current);
-    // NOLINTNEXTLINE(cppcoreguidelines-pro-type-union-access)
     if (current.sa_handler == RestoreAndRaise) std::signal(signal_number, SIG_DFL);
   }
 }

@@ -2,7 +2,7 @@
 #include "Commands.h"
 #include "MorvaneVersion.h"
 #include "StandardStreams.h"
-#include "SystemServices.h"
+#include "SystemRandomServices.h"
 #include "TerminalEcho.h"
 
 #include <QCoreApplication>
@@ -36,7 +36,7 @@ int Run(const Request& request, bool input_closed) {
       [input_closed](const auto& what) -> int {
         using What = std::decay_t<decltype(what)>;
         if constexpr (std::is_same_v<What, GenerateRequest>) {
-          morvane::SystemServices services;
+          morvane::SystemRandomServices services;
           return RunGenerate(what, services, stdout, stderr);
         } else if constexpr (std::is_same_v<What, ScoreRequest>) {
           return ReadKeys(input_closed,

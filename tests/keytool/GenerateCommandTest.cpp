@@ -1,6 +1,6 @@
 // The generate command with a scripted random source: what it draws, and when it reseeds.
 #include "Commands.h"
-#include "ScriptedServices.h"
+#include "ScriptedRandom.h"
 
 #include <QTemporaryFile>
 #include <QTest>
@@ -10,7 +10,7 @@
 #include <string>
 
 using morvane::ClassCode;
-using morvane::testing::ScriptedServices;
+using morvane::testing::ScriptedRandom;
 
 namespace {
 
@@ -35,7 +35,7 @@ class GenerateCommandTest : public QObject {
  private slots:
   // The time of day goes into the source before its first draw, once per command.
   void reseedsBeforeTheFirstDraw() {
-    ScriptedServices services({0.065F, 0.5F, 0.066F});  // "A", a dropped draw, "B"
+    ScriptedRandom services({0.065F, 0.5F, 0.066F});  // "A", a dropped draw, "B"
     services.time_of_day = 3723.5F;
     // Files of Qt's making: the C library's tmpfile() writes to the drive's root on Windows.
     QTemporaryFile out_file;

@@ -20,7 +20,7 @@ class TerminalSession {
   // By hand rather than with forkpty, whose way of opening the terminal valgrind does not know.
   explicit TerminalSession(const char* command) : terminal_(posix_openpt(O_RDWR | O_NOCTTY)) {
     if (terminal_ < 0 || grantpt(terminal_) != 0 || unlockpt(terminal_) != 0) return;
-    const QByteArray name = ptsname(terminal_);  // NOLINT(concurrency-mt-unsafe): one thread
+    const QByteArray name = ptsname(terminal_);
     pid_ = fork();
     if (pid_ == 0) {
       // A session of its own, whose controlling terminal is the one opened first.
