@@ -51,7 +51,6 @@ ClosedStreams ReserveClosedStandardStreams() {
   for (int descriptor = 0; descriptor < 3; ++descriptor) {
     if (fcntl(descriptor, F_GETFD) != -1 || errno != EBADF) continue;
     closed.at(static_cast<std::size_t>(descriptor)) = true;
-    // NOLINTNEXTLINE(cppcoreguidelines-pro-type-vararg): open() is the only way to take a number
     if (open("/dev/null", O_RDWR) != descriptor) break;
   }
   return {closed[0], closed[1], closed[2]};

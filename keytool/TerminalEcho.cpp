@@ -22,7 +22,7 @@ struct SavedConsole {
   HANDLE input = INVALID_HANDLE_VALUE;
   DWORD mode = 0;
 };
-SavedConsole saved_console;  // NOLINT(cppcoreguidelines-avoid-non-const-global-variables)
+SavedConsole saved_console;
 
 void RestoreConsole() {
   SetConsoleMode(saved_console.input, saved_console.mode);
@@ -38,7 +38,8 @@ BOOL WINAPI RestoreOnControl(DWORD /*event*/) {
 }  // namespace
 
 TerminalEchoOff::TerminalEchoOff(int descriptor) {
-  const auto input = reinterpret_cast<HANDLE>(_get_osfhandle(descriptor));  // NOLINT: Win32 API
+  const intptr_t handle = _get_osfhandle(descriptor);
+  const auto input = reinterpret_cast<HANDLE>(handle);  // NOLINT(performance-no-int-to-ptr)
   DWORD mode = 0;
   if (input == INVALID_HANDLE_VALUE || GetConsoleMode(input, &mode) == 0) return;  // no console
   if ((mode & ENABLE_ECHO_INPUT) == 0) return;  // already hidden: nothing to undo later
@@ -60,7 +61,7 @@ struct SavedTerminal {
   int descriptor = -1;
   termios settings{};
 };
-SavedTerminal saved_terminal;  // NOLINT(cppcoreguidelines-avoid-non-const-global-variables)
+SavedTerminal saved_terminal;
 
 constexpr std::array kEndingSignals{SIGINT, SIGQUIT, SIGHUP, SIGTERM};
 
@@ -81,7 +82,7 @@ void HideTypingAgain() {
 
 void SetHandler(int signal_number, void (*handler)(int)) {
   struct sigaction action {};
-  action.sa_handler = handler;  // NOLINT(cppcoreguidelines-pro-type-union-access)
+  action.sa_handler = handler;
   sigemptyset(&action.sa_mask);
   action.sa_flags = SA_RESTART;
   sigaction(signal_number, &action, nullptr);
@@ -90,7 +91,7 @@ void SetHandler(int signal_number, void (*handler)(int)) {
 bool HandledBy(int signal_number, void (*handler)(int)) {
   struct sigaction current {};
   sigaction(signal_number, nullptr, &current);
-  return current.sa_handler == handler;  // NOLINT(cppcoreguidelines-pro-type-union-access)
+  return current.sa_handler == handler;
 }
 
 // Puts the terminal back, then lets the signal end the program as it would have.

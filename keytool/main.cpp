@@ -2,7 +2,7 @@
 #include "Commands.h"
 #include "Output.h"
 #include "StandardStreams.h"
-#include "SystemServices.h"
+#include "SystemRandomServices.h"
 #include "TerminalEcho.h"
 
 #include <new>
@@ -45,7 +45,7 @@ int Run(const Request& request, const ClosedStreams& closed, Output& out, Output
             return kInputOutputFailure;
           }
           if constexpr (std::is_same_v<What, GenerateRequest>) {
-            morvane::SystemServices services;
+            morvane::SystemRandomServices services;
             const KeysTo keys_to =
                 IsTerminal(kStandardOutput) ? KeysTo::Terminal : KeysTo::PipeOrFile;
             return RunGenerate(what, services, keys_to, out, err);

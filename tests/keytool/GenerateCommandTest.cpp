@@ -1,7 +1,7 @@
 // The generate command with a scripted random source: what it draws, when it reseeds, and how its
 // keys reach a terminal.
 #include "Commands.h"
-#include "ScriptedServices.h"
+#include "ScriptedRandom.h"
 
 #include <QTemporaryFile>
 #include <QTest>
@@ -12,7 +12,7 @@
 
 using morvane::ClassCode;
 using morvane::keytool::KeysTo;
-using morvane::testing::ScriptedServices;
+using morvane::testing::ScriptedRandom;
 
 Q_DECLARE_METATYPE(KeysTo)
 
@@ -37,7 +37,7 @@ struct Generated {
   std::string err;
 };
 
-Generated Generate(const morvane::keytool::GenerateRequest& request, ScriptedServices& services,
+Generated Generate(const morvane::keytool::GenerateRequest& request, ScriptedRandom& services,
                    KeysTo keys_to) {
   // Files of Qt's making: the C library's tmpfile() writes to the drive's root on Windows.
   QTemporaryFile out_name;
@@ -60,7 +60,7 @@ class GenerateCommandTest : public QObject {
  private slots:
   // The time of day goes into the source before its first draw, once per command.
   void reseedsBeforeTheFirstDraw() {
-    ScriptedServices services({0.065F, 0.5F, 0.066F});  // "A", a dropped draw, "B"
+    ScriptedRandom services({0.065F, 0.5F, 0.066F});  // "A", a dropped draw, "B"
     services.time_of_day = 3723.5F;
     const Generated run = Generate({4, ClassCode::Upper, 3}, services, KeysTo::PipeOrFile);
     QCOMPARE(run.status, morvane::keytool::kSuccess);
@@ -98,7 +98,7 @@ class GenerateCommandTest : public QObject {
     QFETCH(QByteArray, out);
     QFETCH(bool, noted);
 
-    ScriptedServices services(draws);
+    ScriptedRandom services(draws);
     const Generated run =
         Generate({static_cast<std::uint8_t>(draws.size()), ClassCode::Wide, 1}, services, keys_to);
     QCOMPARE(run.status, morvane::keytool::kSuccess);

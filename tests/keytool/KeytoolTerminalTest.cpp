@@ -23,7 +23,7 @@ class TerminalSession {
   explicit TerminalSession(const QList<QByteArray>& arguments)
       : terminal_(posix_openpt(O_RDWR | O_NOCTTY)) {
     if (terminal_ < 0 || grantpt(terminal_) != 0 || unlockpt(terminal_) != 0) return;
-    const QByteArray name = ptsname(terminal_);  // NOLINT(concurrency-mt-unsafe): one thread
+    const QByteArray name = ptsname(terminal_);
     std::vector<char*> argv;
     for (const QByteArray& argument : arguments) argv.push_back(const_cast<char*>(argument.data()));
     argv.push_back(nullptr);

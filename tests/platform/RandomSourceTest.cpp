@@ -5,7 +5,7 @@
 #include "Module1.h"
 #include "RandomSource.h"
 #include "ReferenceCheckKey.h"
-#include "SystemServices.h"
+#include "SystemRandomServices.h"
 
 #include <QTest>
 
@@ -135,7 +135,7 @@ class RandomSourceTest : public QObject {
     QFETCH(int, keys);
     QFETCH(int, first);
     QFETCH(int, last);
-    morvane::SystemServices services;
+    morvane::SystemRandomServices services;
     morvane::RandomizeFromTimer(services);
     std::string all;
     for (int i = 0; i < keys; ++i) all += morvane::MakeKey(services, 255, classCode);
