@@ -6,8 +6,10 @@
 #   tools/install-dependencies.sh --ci     also the sanitizers, fuzzers and analysers
 set -euo pipefail
 
-# libxcb1-dev: the window reads the X server's notifications about its own window.
-packages=(build-essential cmake pkg-config qt6-base-dev libxcb1-dev libsodium-dev fonts-liberation)
+# CLI11, nlohmann json and utfcpp are the terminal tool's header-only libraries; libxcb1-dev lets
+# the window read the X server's notifications about its own window.
+packages=(build-essential cmake pkg-config qt6-base-dev libxcb1-dev libsodium-dev libcli11-dev
+  nlohmann-json3-dev libutfcpp-dev fonts-liberation)
 # lintian and devscripts (hardening-check) check the Debian package; hyperfine, pwgen and time
 # serve the benchmark scripts; openbox, metacity, mutter (GNOME's) and xfwm4 (Xfce's) are the
 # window managers of the X11 tests, the last two in a session bus of their own (dbus-daemon);

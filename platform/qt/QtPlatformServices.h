@@ -2,7 +2,7 @@
 
 #include "PlatformServices.h"
 #include "QtWindowGeometry.h"
-#include "RandomSource.h"
+#include "SystemRandomServices.h"
 
 #include <QMetaObject>
 
@@ -13,8 +13,7 @@ class QWidget;
 
 namespace morvane {
 
-// The production services for the window, on Qt Widgets and the operating system's random
-// generator.
+// The production services for the window, on Qt Widgets, with the production random service.
 class QtPlatformServices final : public PlatformServices {
  public:
   // Marks whatever the program's boxes put into the primary selection as secret, as soon as
@@ -31,10 +30,7 @@ class QtPlatformServices final : public PlatformServices {
   // geometry refuses every change from then on.
   void SetMainWindow(QWidget& window);
 
-  float SecondsSinceMidnight() override;
-  void Reseed(float seed) override;
-  float NextRandom() override;
-  void NextRandoms(std::span<float> draws) override { random_.Fill(draws); }
+  RandomServices& Random() override { return random_; }
 
   // A modal box over the active window. Texts are always shown as plain text, so a key that
   // looks like markup appears literally.
@@ -49,7 +45,7 @@ class QtPlatformServices final : public PlatformServices {
   void EndProgram() override;
 
  private:
-  RandomSource random_;
+  SystemRandomServices random_;
   QtWindowGeometry geometry_;
   QMetaObject::Connection selection_watch_;
   std::unique_ptr<QAbstractNativeEventFilter> destroy_watch_;
