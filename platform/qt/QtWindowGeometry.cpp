@@ -5,6 +5,7 @@
 #include <QAbstractNativeEventFilter>
 #include <QCoreApplication>
 #include <QElapsedTimer>
+#include <QEventLoop>
 #include <QEvent>
 #include <QGuiApplication>
 #include <QScreen>
@@ -106,8 +107,8 @@ bool WaitForConfigureNotify(QWidget& window, const QRect& inside) {
   return ProcessEventsUntil(
       [&] {
         if (notifications.Count() == seen) {
-          return seen > 0 && (window.geometry() == inside ||
-                              notifications.SinceLast() >= kQuietAfterAnswer);
+          return seen > 0 &&
+                 (window.geometry() == inside || notifications.SinceLast() >= kQuietAfterAnswer);
         }
         seen = notifications.Count();
         return false;
@@ -116,14 +117,19 @@ bool WaitForConfigureNotify(QWidget& window, const QRect& inside) {
 }
 #endif
 
-// Notes when a window is asked to draw its next frame, which on Wayland comes once the compositor
-// has shown the one before.
+// Ends `loop` when a window is asked to draw its next frame, which on Wayland comes once the
+// compositor has shown the one before.
 class NextFrame final : public QObject {
  public:
-  explicit NextFrame(QWindow& window) : window_(window) { window_.installEventFilter(this); }
+  NextFrame(QWindow& window, QEventLoop& loop) : window_(window), loop_(loop) {
+    window_.installEventFilter(this);
+  }
 
   bool eventFilter(QObject* watched, QEvent* event) override {
-    if (watched == &window_ && event->type() == QEvent::UpdateRequest) came_ = true;
+    if (watched == &window_ && event->type() == QEvent::UpdateRequest) {
+      came_ = true;
+      loop_.quit();
+    }
     return false;
   }
 
@@ -131,6 +137,7 @@ class NextFrame final : public QObject {
 
  private:
   QWindow& window_;
+  QEventLoop& loop_;
   bool came_ = false;
 };
 
@@ -141,9 +148,12 @@ bool WaitForNextFrame(QWidget& window, const QRect& inside) {
   window.repaint();
   QWindow* handle = window.windowHandle();
   if (handle == nullptr) return true;
-  NextFrame frame(*handle);
+  QEventLoop loop;
+  NextFrame frame(*handle, loop);
+  QTimer::singleShot(kLongestSilence, &loop, &QEventLoop::quit);
   handle->requestUpdate();
-  return ProcessEventsUntil([&] { return frame.Came(); }, kLongestSilence);
+  loop.exec(QEventLoop::ExcludeUserInputEvents);
+  return frame.Came();
 }
 
 // The frame `request` made no larger, higher or further left than `before`.
@@ -195,8 +205,9 @@ float QtWindowGeometry::Height() const {
 }
 
 bool QtWindowGeometry::InNormalState() const {
-  return window_ != nullptr && (window_->windowState() & (Qt::WindowMinimized | Qt::WindowMaximized |
-                                                          Qt::WindowFullScreen)) == 0;
+  return window_ != nullptr &&
+         (window_->windowState() &
+          (Qt::WindowMinimized | Qt::WindowMaximized | Qt::WindowFullScreen)) == 0;
 }
 
 bool QtWindowGeometry::CanMove() const {
@@ -240,19 +251,22 @@ float QtWindowGeometry::ScreenWidth() const {
 }
 
 bool QtWindowGeometry::ApplyAndWait(const QRect& inside) {
-  // Qt keeps a widget within its minimum and maximum sizes, and window managers give a window
-  // whose sizes may vary a frame of another kind (wider, with borders to resize it by), which
-  // would make the window seem to grow at the start. So Qt's limits go, and the window system
-  // sees a window of fixed size throughout, one size after the other.
+  // Qt keeps a widget within its minimum and maximum sizes: they go.
   window_->setMinimumSize(0, 0);
   window_->setMaximumSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX);
-  if (QWindow* handle = window_->windowHandle()) {
-    handle->setMinimumSize(inside.size());
-    handle->setMaximumSize(inside.size());
-  }
   const QString platform = QGuiApplication::platformName();
 #if QT_CONFIG(xcb)
-  if (platform == QLatin1String("xcb")) return WaitForConfigureNotify(*window_, inside);
+  if (platform == QLatin1String("xcb")) {
+    // X11 window managers give a window whose size may vary a frame of another kind (wider, with
+    // borders to resize it by), which would make the window seem to grow at the start, so the
+    // window manager sees a window of fixed size throughout, one size after the other. (Qt 6.4's
+    // Wayland client can hang at exit after such changes, and compositors need none.)
+    if (QWindow* handle = window_->windowHandle()) {
+      handle->setMinimumSize(inside.size());
+      handle->setMaximumSize(inside.size());
+    }
+    return WaitForConfigureNotify(*window_, inside);
+  }
 #endif
   if (platform.startsWith(QLatin1String("wayland"))) return WaitForNextFrame(*window_, inside);
   window_->setGeometry(inside);  // elsewhere the window takes its geometry at once
