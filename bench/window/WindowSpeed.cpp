@@ -1,6 +1,8 @@
 // Runs the window up to a chosen point and exits, so that whole-process timings can compare it.
 // Keys come from the clipboard (or the primary selection) as another program holds it:
 //   empty          an empty QWidget of the window's size, up to its first paint (the baseline)
+//   label          the same with one line of text, which brings in what every text needs (fonts,
+//                  fontconfig, FreeType, HarfBuzz): the share of the difference no window avoids
 //   form           Form1, up to its first paint
 //   paste ROUTE    Form1, then a paste into the box to check by ROUTE (ctrl-v, shift-insert,
 //                  menu, middle), up to the box's next paint; prints the time from the paste
@@ -16,6 +18,7 @@
 #include <QContextMenuEvent>
 #include <QElapsedTimer>
 #include <QKeyEvent>
+#include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
 #include <QMessageBox>
@@ -119,9 +122,12 @@ int main(int argc, char* argv[]) {
   const QString mode = arguments.value(1, QStringLiteral("form"));
   const QString route = arguments.value(2, QStringLiteral("ctrl-v"));
 
-  if (mode == QLatin1String("empty")) {
+  if (mode == QLatin1String("empty") || mode == QLatin1String("label")) {
     QWidget empty;
     empty.resize(345, 211);
+    if (mode == QLatin1String("label")) {
+      (new QLabel(QStringLiteral("Length Of Password"), &empty))->move(24, 136);
+    }
     NextPaint painted([&](const QObject* o) { return o == &empty; }, &ExitNow);
     empty.show();
     return QApplication::exec();

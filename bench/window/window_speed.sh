@@ -1,11 +1,12 @@
 #!/bin/sh
 # Times the window as whole processes on a private X server (or the current one with --here):
-#   start-up to the first painted window, against an empty Qt Widgets window of the same size,
-#   with peak memory for both; then a 10,000,000-character key held by another program (xclip):
+#   start-up to the first painted window, against an empty Qt Widgets window of the same size and
+#   the same with one line of text, with peak memory for each; then a 10,000,000-character key
+#   held by another program (xclip):
 #   a paste by each route, the processor time while it sits in the focused box, and its check.
-# Targets: a paste settles within 1 s, idle below 5 % of a core, the report box within 1 s and
-# the window answering right after it. Builds its helper in build-window-speed/ (Release).
-# Needs hyperfine, xvfb, xauth and xclip. MORVANE_KEY_LENGTH sets another length.
+# Targets: start-up within 1.1x of the empty window, in time and memory; a paste settles within
+# 1 s, idle below 5 % of a core, the report box within 1 s and the window answering right after it. Builds its helper in build-window-speed/ (Release).
+# Needs xvfb, xauth, xclip and time. MORVANE_KEY_LENGTH sets another length.
 set -eu
 
 root=$(cd "$(dirname "$0")/../.." && pwd)
@@ -24,14 +25,20 @@ trap 'kill $holders 2>/dev/null || true; rm -rf "$runtime"' EXIT
 export XDG_RUNTIME_DIR="$runtime" QT_QPA_PLATFORM="${QT_QPA_PLATFORM:-xcb}"
 helper=$build/window_speed
 
-echo "== Start-up to the first painted window (whole process)"
-hyperfine -N --warmup 3 --runs 30 "$helper empty" "$helper form"
-
-echo "== Peak memory (maximum resident set, median of 9)"
-for mode in empty form; do
-  for _ in 1 2 3 4 5 6 7 8 9; do
-    /usr/bin/time -f "%M" "$helper" "$mode" 2>&1 >/dev/null | tail -n 1
-  done | sort -n | sed -n 5p | sed "s/^/$mode: /; s/$/ KB/"
+# Paired and interleaved, so that a machine busy with other work weighs on all three alike.
+echo "== Start-up to the first painted window, and peak memory (whole process, median of 31)"
+for _ in 1 2 3; do "$helper" empty; "$helper" form; done
+for _ in $(seq 31); do
+  for mode in empty label form; do
+    start=$(date +%s%N)
+    /usr/bin/time -f "%M" -o "$runtime/memory" "$helper" "$mode"
+    echo "$((($(date +%s%N) - start) / 1000)) $(cat "$runtime/memory")" >>"$runtime/start-$mode"
+  done
+done
+for mode in empty label form; do
+  microseconds=$(cut -d' ' -f1 "$runtime/start-$mode" | sort -n | sed -n 16p)
+  kilobytes=$(cut -d' ' -f2 "$runtime/start-$mode" | sort -n | sed -n 16p)
+  echo "$mode: $((microseconds / 1000)).$((microseconds % 1000 / 100)) ms, $kilobytes KB"
 done
 
 # Another program holds the key in the clipboard and the primary selection, as after a copy. It

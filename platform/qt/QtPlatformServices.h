@@ -7,6 +7,7 @@
 #include <QMetaObject>
 
 #include <memory>
+#include <optional>
 
 class QAbstractNativeEventFilter;
 class QWidget;
@@ -30,7 +31,11 @@ class QtPlatformServices final : public PlatformServices {
   // geometry refuses every change from then on.
   void SetMainWindow(QWidget& window);
 
-  RandomServices& Random() override { return random_; }
+  // Made on first use: a window that is only opened and closed needs none.
+  RandomServices& Random() override {
+    if (!random_) random_.emplace();
+    return *random_;
+  }
 
   // A modal box over the active window. Texts are always shown as plain text, so a key that
   // looks like markup appears literally.
@@ -45,7 +50,7 @@ class QtPlatformServices final : public PlatformServices {
   void EndProgram() override;
 
  private:
-  SystemRandomServices random_;
+  std::optional<SystemRandomServices> random_;
   QtWindowGeometry geometry_;
   QMetaObject::Connection selection_watch_;
   std::unique_ptr<QAbstractNativeEventFilter> destroy_watch_;

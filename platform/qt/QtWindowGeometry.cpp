@@ -4,14 +4,13 @@
 #include "X11WindowAnswers.h"
 
 #include <QCoreApplication>
-#include <QEventLoop>
 #include <QEvent>
+#include <QEventLoop>
 #include <QGuiApplication>
 #include <QScreen>
 #include <QTimer>
 #include <QWidget>
 #include <QWindow>
-
 
 #include <algorithm>
 #include <chrono>

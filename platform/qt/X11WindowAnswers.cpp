@@ -65,8 +65,7 @@ std::optional<QPoint> PositionOf(xcb_connection_t* connection, xcb_window_t wind
 // change anything or not.
 class Answers final : public QAbstractNativeEventFilter {
  public:
-  Answers(xcb_window_t window, std::optional<xcb_window_t> frame)
-      : window_(window), frame_(frame) {
+  Answers(xcb_window_t window, std::optional<xcb_window_t> frame) : window_(window), frame_(frame) {
     QCoreApplication::instance()->installNativeEventFilter(this);
   }
   ~Answers() override { QCoreApplication::instance()->removeNativeEventFilter(this); }

@@ -147,19 +147,20 @@ class QtPlatformServicesTest : public QObject {
     QCOMPARE(geometry.ScreenWidth(), static_cast<float>(window.screen()->geometry().width() * 15));
   }
 
-  // The window system places a minimised, maximised or full-screen window itself, so the closing
-  // animation must hear that a move was refused, or it would run until its time is up.
-  void movesOnlyAWindowInItsNormalState_data() {
+  // The window system places and sizes a minimised, maximised or full-screen window itself, so
+  // the closing animation must hear that a change was refused, or it would run until its time
+  // is up.
+  void changesOnlyAWindowInItsNormalState_data() {
     QTest::addColumn<Qt::WindowState>("state");
-    QTest::addColumn<bool>("moves");
+    QTest::addColumn<bool>("changes");
     QTest::addRow("normal") << Qt::WindowNoState << true;
     QTest::addRow("minimised") << Qt::WindowMinimized << false;
     QTest::addRow("maximised") << Qt::WindowMaximized << false;
     QTest::addRow("full screen") << Qt::WindowFullScreen << false;
   }
-  void movesOnlyAWindowInItsNormalState() {
+  void changesOnlyAWindowInItsNormalState() {
     QFETCH(Qt::WindowState, state);
-    QFETCH(bool, moves);
+    QFETCH(bool, changes);
     morvane::QtPlatformServices services;
     morvane::WindowGeometry& geometry = services.MainWindowGeometry();
     QWidget window;
@@ -167,8 +168,10 @@ class QtPlatformServicesTest : public QObject {
     services.SetMainWindow(window);
     window.setWindowState(state);
     window.show();
-    QCOMPARE(geometry.SetTop(geometry.Top() + 30), moves);
-    QCOMPARE(geometry.SetLeft(geometry.Left() + 30), moves);
+    QCOMPARE(geometry.SetTop(geometry.Top() + 30), changes);
+    QCOMPARE(geometry.SetLeft(geometry.Left() + 30), changes);
+    QCOMPARE(geometry.SetWidth(geometry.Width() - 60), changes);
+    QCOMPARE(geometry.SetHeight(geometry.Height() - 60), changes);
   }
 
   // A window of no width or height would vanish before the closing animation ends.
