@@ -119,6 +119,7 @@ class Form1Test : public QObject {
     QVERIFY(services_->shown_boxes.empty());
     QTest::keyClicks(Text(1), QStringLiteral("x"));  // output and length are not typed into
     QTest::keyClicks(Text(2), QStringLiteral("9"));
+    Paste(Text(1), QStringLiteral("pasted"));  // nor pasted into
     QCOMPARE(Text(1)->text() + Text(2)->text(), QStringLiteral("12"));
   }
 
