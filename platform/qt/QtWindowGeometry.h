@@ -15,12 +15,12 @@ namespace morvane {
 //
 // Writes gather into one request that ShowChanges() passes on to the window system. Under a
 // window manager the request reaches the window only later, and Qt reports the geometry asked
-// for at once, so ShowChanges() waits until the window system has answered (on X11 its
-// ConfigureNotify for the window, on Wayland the compositor's next frame), for a short time at
-// most, and reads then give what the window system made of the request. A window system that
-// does not answer in time is taken to have left the window where it was. No request ever asks
-// for a window larger, higher or further left than the one before, so a late answer cannot
-// make the window grow back.
+// for at once, so ShowChanges() waits until the window system has carried it out (on X11 the
+// ConfigureNotify events for the window and its frame, on Wayland the compositor's next frame),
+// for a short time at most, and reads then give what the window system made of the request. A
+// window system that does not answer in time is taken to have left the window where it was. No
+// request ever asks for a window larger, higher or further left than the one before, so a late
+// answer cannot make the window grow back.
 class QtWindowGeometry final : public WindowGeometry {
  public:
   void SetWindow(QWidget& window);

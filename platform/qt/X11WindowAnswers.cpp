@@ -147,9 +147,12 @@ bool MoveResizeAndWaitOnX11(QWidget& window, const QRect& inside) {
           seen = answers.Count();
           return false;
         }
-        const bool carried_out = window.geometry() == inside &&
-                                 (!frame_wanted || answers.FramePosition() == frame_wanted);
-        return seen > 0 && (carried_out || answers.SinceLast() >= kQuietAfterAnswer);
+        if (seen == 0) return false;
+        // Once the window has its geometry, its frame follows, however loaded the machine.
+        if (window.geometry() == inside) {
+          return !frame_wanted || answers.FramePosition() == frame_wanted;
+        }
+        return answers.SinceLast() >= kQuietAfterAnswer;
       },
       kLongestSilence);
 }
