@@ -5,6 +5,7 @@
 #include <QString>
 
 #include <algorithm>
+#include <array>
 #include <cstddef>
 #include <vector>
 
@@ -18,8 +19,16 @@ constexpr std::size_t kEndLines = 4;        // lines kept at each end of a text 
 
 constexpr char32_t kFirstStrongIsolate = 0x2068;
 constexpr char32_t kPopDirectionalIsolate = 0x2069;
-constexpr std::string_view kIsolateStart = "\xE2\x81\xA8";  // U+2068, first strong isolate
-constexpr std::string_view kIsolateEnd = "\xE2\x81\xA9";    // U+2069, pop directional isolate
+// UTF-8 bytes, written out: a literal of these characters would hide what it holds.
+constexpr std::array<char, 3> kIsolateStartBytes = {'\xE2', '\x81', '\xA8'};        // U+2068
+constexpr std::array<char, 3> kIsolateEndBytes = {'\xE2', '\x81', '\xA9'};          // U+2069
+constexpr std::array<char, 3> kLineSeparatorBytes = {'\xE2', '\x80', '\xA8'};       // U+2028
+constexpr std::array<char, 3> kParagraphSeparatorBytes = {'\xE2', '\x80', '\xA9'};  // U+2029
+constexpr std::string_view kIsolateStart(kIsolateStartBytes.data(), kIsolateStartBytes.size());
+constexpr std::string_view kIsolateEnd(kIsolateEndBytes.data(), kIsolateEndBytes.size());
+constexpr std::string_view kLineSeparator(kLineSeparatorBytes.data(), kLineSeparatorBytes.size());
+constexpr std::string_view kParagraphSeparator(kParagraphSeparatorBytes.data(),
+                                               kParagraphSeparatorBytes.size());
 constexpr std::string_view kParagraphBreak = "\r\n";
 
 bool StartsCharacter(char byte) {
@@ -90,7 +99,8 @@ std::size_t LineBreakAt(std::string_view text, std::size_t at) {
     case '\r':
       return text.substr(at, 2) == "\r\n" ? 2 : 1;
     case '\xE2':
-      return text.substr(at, 3) == "\u2028" || text.substr(at, 3) == "\u2029" ? 3 : 0;
+      return text.substr(at, 3) == kLineSeparator || text.substr(at, 3) == kParagraphSeparator ? 3
+                                                                                               : 0;
     default:
       return 0;
   }

@@ -70,7 +70,10 @@ bool WaitForNextFrame(QWidget& window, const QRect& inside) {
   if (handle == nullptr) return true;
   QEventLoop loop;
   NextFrame frame(*handle, loop);
-  QTimer::singleShot(kLongestSilence, &loop, &QEventLoop::quit);
+  QTimer bound;
+  bound.setSingleShot(true);
+  QObject::connect(&bound, &QTimer::timeout, &loop, &QEventLoop::quit);
+  bound.start(kLongestSilence);
   handle->requestUpdate();
   loop.exec(QEventLoop::ExcludeUserInputEvents);
   return frame.Came();

@@ -13,6 +13,7 @@
 #include <chrono>
 #include <cstdint>
 #include <cstdlib>
+#include <memory>
 #include <optional>
 #endif
 
@@ -35,30 +36,32 @@ xcb_connection_t* Connection() {
   return x11 == nullptr ? nullptr : x11->connection();
 }
 
+// A reply from libxcb, which allocates it with malloc and leaves it to the caller to free.
+struct FreeReply {
+  void operator()(void* reply) const { std::free(reply); }  // NOLINT(cppcoreguidelines-no-malloc)
+};
+template <typename Reply>
+using XcbReply = std::unique_ptr<Reply, FreeReply>;
+
 // The window manager's outermost frame around `window`, or none when the window is not framed.
 std::optional<xcb_window_t> FrameOf(xcb_connection_t* connection, xcb_window_t window) {
   for (xcb_window_t child = window;;) {
-    xcb_query_tree_reply_t* tree =
-        xcb_query_tree_reply(connection, xcb_query_tree(connection, child), nullptr);
-    if (tree == nullptr) return std::nullopt;
-    const xcb_window_t parent = tree->parent;
-    const xcb_window_t root = tree->root;
-    std::free(tree);
-    if (parent == root || parent == XCB_NONE) {
+    const XcbReply<xcb_query_tree_reply_t> tree(
+        xcb_query_tree_reply(connection, xcb_query_tree(connection, child), nullptr));
+    if (!tree) return std::nullopt;
+    if (tree->parent == tree->root || tree->parent == XCB_NONE) {
       if (child == window) return std::nullopt;
       return child;
     }
-    child = parent;
+    child = tree->parent;
   }
 }
 
 std::optional<QPoint> PositionOf(xcb_connection_t* connection, xcb_window_t window) {
-  xcb_get_geometry_reply_t* geometry =
-      xcb_get_geometry_reply(connection, xcb_get_geometry(connection, window), nullptr);
-  if (geometry == nullptr) return std::nullopt;
-  const QPoint position(geometry->x, geometry->y);
-  std::free(geometry);
-  return position;
+  const XcbReply<xcb_get_geometry_reply_t> geometry(
+      xcb_get_geometry_reply(connection, xcb_get_geometry(connection, window), nullptr));
+  if (!geometry) return std::nullopt;
+  return QPoint(geometry->x, geometry->y);
 }
 
 // The ConfigureNotify events that the X server sends for a window and its frame, whether they
