@@ -1,6 +1,7 @@
 #include "CommandLine.h"
 #include "Commands.h"
 #include "MorvaneVersion.h"
+#include "ProtectProcess.h"
 #include "StandardStreams.h"
 #include "SystemRandomServices.h"
 #include "TerminalEcho.h"
@@ -59,6 +60,7 @@ int Run(const Request& request, bool input_closed) {
 }  // namespace
 
 int main(int argc, char* argv[]) {
+  morvane::ProtectProcess();
   // First of all: QCoreApplication opens descriptors of its own, which would take the numbers of
   // closed standard streams and receive the keys.
   const ClosedStreams closed = ReserveClosedStandardStreams();
