@@ -4,6 +4,9 @@
 #include "StandardStreams.h"
 #include "SystemServices.h"
 #include "TerminalEcho.h"
+#ifdef _WIN32
+#include "WindowsConsole.h"
+#endif
 
 #include <QCoreApplication>
 
@@ -27,6 +30,12 @@ int ReadKeys(bool input_closed, Command command) {
     return kInputOutputFailure;
   }
   const TerminalEchoOff hidden(kStandardInput);
+#ifdef _WIN32
+  if (IsConsole(kStandardInput)) {
+    ConsoleSource typed(kStandardInput);
+    return command(typed);
+  }
+#endif
   DescriptorSource keys(kStandardInput);
   return command(keys);
 }
@@ -69,6 +78,9 @@ int main(int argc, char* argv[]) {
     return kInputOutputFailure;
   }
 
+#ifdef _WIN32
+  const UnicodeConsoleOutput shown_as_typed;
+#endif
   QCoreApplication app(argc, argv);
   QCoreApplication::setApplicationName(u"morvane-keytool"_s);
   QCoreApplication::setApplicationVersion(QStringLiteral(MORVANE_VERSION));
