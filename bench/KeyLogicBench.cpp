@@ -2,7 +2,7 @@
 // made well within a millisecond from the operating system's random source.
 
 #include "Module1.h"
-#include "SystemServices.h"
+#include "SystemRandomServices.h"
 #include "modCheckKey.h"
 
 #include <benchmark/benchmark.h>
@@ -59,7 +59,7 @@ BENCHMARK(ScoreKey<ExactRepetition>)
 
 void MakeKey255(benchmark::State& state) {
   const auto class_code = static_cast<morvane::ClassCode>(state.range(0));
-  morvane::SystemServices services;
+  morvane::SystemRandomServices services;
   morvane::RandomizeFromTimer(services);
   for (auto _ : state) {  // NOLINT(clang-analyzer-deadcode.DeadStores): the benchmark loop idiom
     benchmark::DoNotOptimize(morvane::MakeKey(services, 255, class_code));

@@ -6,6 +6,7 @@
 
 #include "FrontReader.h"
 #include "KeyLineReader.h"
+#include "MemorySource.h"
 #include "ReferenceCheckKey.h"
 
 #include <algorithm>
@@ -13,18 +14,16 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
-#include <cstring>
 #include <optional>
-#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
 
 namespace {
 
-using morvane::keytool::ByteSource;
 using morvane::keytool::KeyLineReader;
 using morvane::keytool::ReadOutcome;
+using morvane::testing::MemorySource;
 using Status = ReadOutcome::Status;
 
 struct Expected {
@@ -39,36 +38,6 @@ struct SourceScript {
   std::size_t piece = 1;               // at most this many bytes a read
   std::optional<std::size_t> fail_at;  // a read fails once this many bytes were delivered
   std::optional<std::size_t> stop_at;  // the handler asks to stop at this line
-};
-
-// Hands out the input as scripted, in pieces, possibly failing part way.
-class ScriptedSource final : public ByteSource {
- public:
-  ScriptedSource(std::string_view bytes, const SourceScript& script)
-      : bytes_(bytes), script_(script) {}
-
-  std::optional<std::size_t> Read(std::span<char> buffer) override {
-    if (buffer.empty()) {
-      std::fprintf(stderr, "the reader asked for no bytes, which reads as the end\n");
-      std::abort();
-    }
-    std::size_t available = bytes_.size() - delivered_;
-    if (script_.fail_at) {
-      if (delivered_ == *script_.fail_at) return std::nullopt;
-      available = std::min(available, *script_.fail_at - delivered_);
-    }
-    const std::size_t count = std::min({buffer.size(), script_.piece, available});
-    std::memcpy(buffer.data(), bytes_.data() + delivered_, count);
-    delivered_ += count;
-    return count;
-  }
-
-  std::size_t delivered() const { return delivered_; }
-
- private:
-  std::string_view bytes_;
-  std::size_t delivered_ = 0;
-  SourceScript script_;
 };
 
 // The outcome by the rules of the tool's input, from the bytes that arrive before the end or the
@@ -119,7 +88,7 @@ Expected SplitLines(std::string_view delivered, const SourceScript& script,
   return expected;
 }
 
-void CheckRun(KeyLineReader& reader, ScriptedSource& source, const SourceScript& script,
+void CheckRun(KeyLineReader& reader, MemorySource& source, const SourceScript& script,
               std::size_t max_line_bytes, const Expected& expected) {
   std::vector<std::string> lines;
   const ReadOutcome outcome = reader.ReadAll(source, [&](std::string_view line) {
@@ -131,6 +100,10 @@ void CheckRun(KeyLineReader& reader, ScriptedSource& source, const SourceScript&
     std::fprintf(stderr, "outcome %d at line %zu, expected %d at line %zu\n",
                  static_cast<int>(outcome.status), outcome.line_number,
                  static_cast<int>(expected.outcome.status), expected.outcome.line_number);
+    std::abort();
+  }
+  if (source.asked_for_nothing()) {
+    std::fprintf(stderr, "the reader asked for no bytes, which reads as the end\n");
     std::abort();
   }
   if (lines != expected.lines) {
@@ -191,7 +164,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* bytes, std::size_t siz
   // leak into the second.
   KeyLineReader reader(max_line_bytes);
   for (int run = 0; run < 2; ++run) {
-    ScriptedSource source(input, script);
+    MemorySource source(input, script.piece, script.fail_at);
     CheckRun(reader, source, script, max_line_bytes, expected);
   }
   return 0;

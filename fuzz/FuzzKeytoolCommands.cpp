@@ -2,10 +2,13 @@
 // they write: one answer per valid line, in order, each from the plain reference scorer and
 // report rules; then, for a bad line, its number on standard error and exit status 2. The JSON
 // lines must parse back to the exact key, whatever control characters or quotes it holds; the
-// readable reports show every control character as an escape and hold no raw one at all.
+// readable reports show every control and direction character as an escape, a backslash doubled,
+// and hold no raw one at all.
 
 #include "Commands.h"
 #include "KeyLineReader.h"
+#include "MemorySource.h"
+#include "Output.h"
 #include "QualityReport.h"
 #include "ReferenceCheckKey.h"
 #include "modCheckKey.h"
@@ -25,6 +28,8 @@
 #include <string_view>
 #include <vector>
 
+#include <unistd.h>
+
 namespace {
 
 using morvane::Score;
@@ -38,31 +43,32 @@ constexpr std::size_t kLongestReferenceLine = 400;
   std::abort();
 }
 
-// A FILE* that writes into memory, standing in for standard output or error.
-class MemoryFile {
+// A scratch file standing in for standard output or error.
+class ScratchFile {
  public:
-  MemoryFile() : file_(::open_memstream(&data_, &size_)) {
+  ScratchFile() : file_(std::tmpfile()) {
     if (file_ == nullptr) std::abort();
   }
-  ~MemoryFile() {
-    std::fclose(file_);
-    std::free(data_);  // NOLINT(cppcoreguidelines-no-malloc): open_memstream allocates with malloc
-  }
-  MemoryFile(const MemoryFile&) = delete;
-  MemoryFile& operator=(const MemoryFile&) = delete;
-  MemoryFile(MemoryFile&&) = delete;
-  MemoryFile& operator=(MemoryFile&&) = delete;
+  ~ScratchFile() { std::fclose(file_); }
+  ScratchFile(const ScratchFile&) = delete;
+  ScratchFile& operator=(const ScratchFile&) = delete;
+  ScratchFile(ScratchFile&&) = delete;
+  ScratchFile& operator=(ScratchFile&&) = delete;
 
-  std::FILE* get() const { return file_; }
+  int descriptor() const { return fileno(file_); }
 
-  std::string Text() {
-    std::fflush(file_);
-    return {data_, size_};
+  std::string Text() const {
+    std::string text;
+    std::array<char, 65536> bytes{};
+    for (;;) {
+      const ssize_t count =
+          pread(descriptor(), bytes.data(), bytes.size(), static_cast<off_t>(text.size()));
+      if (count <= 0) return text;
+      text.append(bytes.data(), static_cast<std::size_t>(count));
+    }
   }
 
  private:
-  char* data_ = nullptr;
-  std::size_t size_ = 0;
   std::FILE* file_;
 };
 
@@ -103,16 +109,28 @@ std::string ExpectedScores(const std::vector<std::string>& keys) {
   return out;
 }
 
-// The key as a terminal shows it: code points below 32, 127 and 128 to 159 as escapes.
+// Characters that a terminal must not get raw: controls, the line and paragraph separators, and
+// the marks, embeddings, overrides and isolates that reorder text.
+bool IsHidden(char32_t code_point) {
+  return code_point < 32 || (code_point >= 127 && code_point <= 159) || code_point == 0x061C ||
+         code_point == 0x200E || code_point == 0x200F ||
+         (code_point >= 0x2028 && code_point <= 0x202E) ||
+         (code_point >= 0x2066 && code_point <= 0x2069);
+}
+
+// The key as a terminal shows it: code points below 128 that are hidden as \x1b, the other hidden
+// ones as \u202e, a backslash doubled.
 std::string VisibleKey(const std::string& key) {
   std::string shown;
   const std::optional<std::u32string> code_points = morvane::reference::DecodeUtf8(key);
   for (const char32_t code_point : *code_points) {
-    std::array<char, 8> escape{};
-    if (code_point < 32 || code_point == 127) {
+    std::array<char, 12> escape{};
+    if (code_point == '\\') {
+      shown += "\\\\";
+    } else if (code_point < 128 && IsHidden(code_point)) {
       std::snprintf(escape.data(), escape.size(), "\\x%02x", static_cast<unsigned>(code_point));
       shown += escape.data();
-    } else if (code_point >= 128 && code_point <= 159) {
+    } else if (IsHidden(code_point)) {
       std::snprintf(escape.data(), escape.size(), "\\u%04x", static_cast<unsigned>(code_point));
       shown += escape.data();
     } else {
@@ -184,19 +202,21 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* bytes, std::size_t siz
   const std::size_t piece = bytes[1] == 0 ? 65536 : bytes[1];
   const std::string_view input(reinterpret_cast<const char*>(bytes) + 2, size - 2);
 
-  MemoryFile out;
-  MemoryFile err;
-  morvane::keytool::MemorySource keys(input, piece);
+  ScratchFile out_file;
+  ScratchFile err_file;
+  morvane::keytool::Output out(out_file.descriptor());
+  morvane::keytool::Output err(err_file.descriptor());
+  morvane::testing::MemorySource keys(input, piece);
   int status = 0;
   if (command == 0) {
-    status = morvane::keytool::RunScore(keys, out.get(), err.get());
+    status = morvane::keytool::RunScore(keys, out, err);
   } else {
-    status = morvane::keytool::RunReport(morvane::keytool::ReportRequest{command == 1}, keys,
-                                         out.get(), err.get());
+    status =
+        morvane::keytool::RunReport(morvane::keytool::ReportRequest{command == 1}, keys, out, err);
   }
 
   const ExpectedInput expected = SplitKeys(input);
-  const std::string written = out.Text();
+  const std::string written = out_file.Text();
   if (command == 0 && written != ExpectedScores(expected.keys)) {
     Fail("scores differ from the reference", expected.keys.size());
   }
@@ -206,17 +226,15 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* bytes, std::size_t siz
       Fail("readable reports differ", expected.keys.size());
     }
     // Only the report's own line breaks reach the terminal raw.
-    for (std::size_t at = 0; at < written.size(); ++at) {
-      const auto byte = static_cast<unsigned char>(written[at]);
-      const auto next = at + 1 < written.size() ? static_cast<unsigned char>(written[at + 1]) : 0U;
-      const bool c1_control = byte == 0xC2U && next >= 0x80U && next <= 0x9FU;
-      if ((byte < 32 && byte != '\n') || byte == 127 || c1_control) {
+    const std::optional<std::u32string> shown = morvane::reference::DecodeUtf8(written);
+    for (const char32_t code_point : *shown) {
+      if (code_point != '\n' && IsHidden(code_point)) {
         Fail("a control character reached the terminal", expected.keys.size());
       }
     }
   }
 
-  const std::string complaint = err.Text();
+  const std::string complaint = err_file.Text();
   if (expected.bad_line) {
     const std::string message =
         "morvane-keytool: line " + std::to_string(*expected.bad_line) + ": not valid UTF-8\n";

@@ -13,7 +13,7 @@ std::optional<QualityLevel> QualityLevelOf(Score score) {
   return QualityLevel::VeryStrong;
 }
 
-std::string_view BandText(QualityLevel level) {
+std::string_view VerdictText(QualityLevel level) {
   switch (level) {
     case QualityLevel::VeryWeak:
       return "Is Very Weak Quality: ";
@@ -37,16 +37,16 @@ QualityReport ReportForScore(std::string_view key, Score score) {
 
   constexpr std::string_view kHeading = "The Key Generated: ";
   constexpr std::string_view kLineBreak = "\r\n";
-  const std::string_view band_text = BandText(*level);
+  const std::string_view verdict = VerdictText(*level);
   const std::string number = ReportNumberText(score);
   constexpr std::string_view kUnit = " Percent";
 
   std::string prompt;
-  prompt.reserve(kHeading.size() + key.size() + 2 * kLineBreak.size() + band_text.size() +
+  prompt.reserve(kHeading.size() + key.size() + 2 * kLineBreak.size() + verdict.size() +
                  number.size() + kUnit.size());
   prompt.append(kHeading).append(key);
   prompt.append(kLineBreak).append(kLineBreak);
-  prompt.append(band_text).append(number).append(kUnit);
+  prompt.append(verdict).append(number).append(kUnit);
   return {ReportBox::Information, "Password Quality ", std::move(prompt)};
 }
 

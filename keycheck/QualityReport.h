@@ -11,8 +11,8 @@ namespace morvane {
 
 enum class QualityLevel { VeryWeak, Weak, Medium, Strong, VeryStrong };
 
-// The kind of box a report is shown in: Critical for the requirements error, Information for a
-// verdict.
+// The message box style that a report is shown with, by the design's name for it: Critical (the
+// error icon) for the requirements error, Information for a verdict.
 using ReportBox = MessageBoxStyle;
 
 // The message box that tells the user how good a key is.
@@ -26,7 +26,7 @@ struct QualityReport {
 std::optional<QualityLevel> QualityLevelOf(Score score);
 
 // The verdict that starts a report's last line, e.g. "Is Medium Quality: ".
-std::string_view BandText(QualityLevel level);
+std::string_view VerdictText(QualityLevel level);
 
 // The report on `key` (UTF-8) whose score is already known.
 QualityReport ReportForScore(std::string_view key, Score score);

@@ -2,9 +2,7 @@
 
 #include <algorithm>
 #include <array>
-#include <cmath>
-#include <stdexcept>
-#include <string>
+#include <initializer_list>
 
 namespace morvane {
 namespace {
@@ -19,55 +17,64 @@ constexpr CodeRange kDigitCodes{48, 57};
 constexpr CodeRange kLowerCase{97, 122};
 constexpr CodeRange kWideSet{31, 254};
 
-struct ClassRanges {
-  ClassCode code;
-  std::array<CodeRange, 3> ranges;
-  std::size_t count;
-};
-
-constexpr std::array<ClassRanges, 8> kClassTable{{
-    {ClassCode::Upper, {kUpperCase}, 1},
-    {ClassCode::Digits, {kDigitCodes}, 1},
-    {ClassCode::Lower, {kLowerCase}, 1},
-    {ClassCode::UpperDigits, {kUpperCase, kDigitCodes}, 2},
-    {ClassCode::UpperLower, {kUpperCase, kLowerCase}, 2},
-    {ClassCode::DigitsLower, {kDigitCodes, kLowerCase}, 2},
-    {ClassCode::UpperDigitsLower, {kUpperCase, kDigitCodes, kLowerCase}, 3},
-    {ClassCode::Wide, {kWideSet}, 1},
-}};
-
-constexpr std::array<ClassCode, kClassTable.size()> kAllClassCodes = [] {
-  std::array<ClassCode, kClassTable.size()> codes{};
-  std::transform(kClassTable.begin(), kClassTable.end(), codes.begin(),
-                 [](const ClassRanges& entry) { return entry.code; });
-  return codes;
-}();
-
-const ClassRanges* FindClass(ClassCode class_code) {
-  for (const ClassRanges& entry : kClassTable) {
-    if (entry.code == class_code) return &entry;
-  }
-  return nullptr;
-}
-
 // One accepted-or-not flag per draw value 0 to 1000, so each draw costs a single lookup.
 using AcceptanceTable = std::array<bool, 1001>;
 
-constexpr AcceptanceTable AcceptanceOf(const ClassRanges& entry) {
+constexpr AcceptanceTable Accepting(std::initializer_list<CodeRange> ranges) {
   AcceptanceTable table{};
-  for (std::size_t i = 0; i < entry.count; ++i) {
-    for (int code = entry.ranges[i].first; code <= entry.ranges[i].last; ++code) {
+  for (const CodeRange& range : ranges) {
+    for (int code = range.first; code <= range.last; ++code) {
       table[static_cast<std::size_t>(code)] = true;
     }
   }
   return table;
 }
 
-constexpr std::array<AcceptanceTable, kClassTable.size()> kAcceptance = [] {
-  std::array<AcceptanceTable, kClassTable.size()> tables{};
-  std::transform(kClassTable.begin(), kClassTable.end(), tables.begin(), AcceptanceOf);
-  return tables;
-}();
+constexpr AcceptanceTable kUpperAccepted = Accepting({kUpperCase});
+constexpr AcceptanceTable kDigitsAccepted = Accepting({kDigitCodes});
+constexpr AcceptanceTable kLowerAccepted = Accepting({kLowerCase});
+constexpr AcceptanceTable kUpperDigitsAccepted = Accepting({kUpperCase, kDigitCodes});
+constexpr AcceptanceTable kUpperLowerAccepted = Accepting({kUpperCase, kLowerCase});
+constexpr AcceptanceTable kDigitsLowerAccepted = Accepting({kDigitCodes, kLowerCase});
+constexpr AcceptanceTable kAllThreeAccepted = Accepting({kUpperCase, kDigitCodes, kLowerCase});
+constexpr AcceptanceTable kWideAccepted = Accepting({kWideSet});
+constexpr AcceptanceTable kNothingAccepted{};
+
+// The codes that a class accepts. A switch, so that the compiler names any class left out; a
+// value outside the enumeration, which only a cast can make, accepts nothing.
+const AcceptanceTable& AcceptedCodes(ClassCode class_code) {
+  switch (class_code) {
+    case ClassCode::Upper:
+      return kUpperAccepted;
+    case ClassCode::Digits:
+      return kDigitsAccepted;
+    case ClassCode::Lower:
+      return kLowerAccepted;
+    case ClassCode::UpperDigits:
+      return kUpperDigitsAccepted;
+    case ClassCode::UpperLower:
+      return kUpperLowerAccepted;
+    case ClassCode::DigitsLower:
+      return kDigitsLowerAccepted;
+    case ClassCode::UpperDigitsLower:
+      return kAllThreeAccepted;
+    case ClassCode::Wide:
+      return kWideAccepted;
+  }
+  return kNothingAccepted;
+}
+
+// In the order of their numbers.
+constexpr std::array kAllClassCodes = {
+    ClassCode::Upper,
+    ClassCode::Digits,
+    ClassCode::Lower,
+    ClassCode::UpperDigits,
+    ClassCode::UpperLower,
+    ClassCode::DigitsLower,
+    ClassCode::UpperDigitsLower,
+    ClassCode::Wide,
+};
 
 // Rounds 0 <= x <= 2^51 to the nearest integer, ties to even: adding 2^52 leaves no bits for a
 // fraction, so the sum is rounded in the default rounding mode, which is ties to even. As quick as
@@ -108,13 +115,9 @@ void RandomizeFromTimer(RandomServices& services) {
 
 void MakeKeys(RandomServices& services, std::uint8_t length, ClassCode class_code,
               std::size_t count, const KeyHandler& on_key) {
-  const ClassRanges* entry = FindClass(class_code);
-  if (entry == nullptr) {
-    throw std::invalid_argument("unknown class code " +
-                                std::to_string(static_cast<int>(class_code)));
-  }
-  const AcceptanceTable& accepted =
-      kAcceptance[static_cast<std::size_t>(entry - kClassTable.data())];
+  const AcceptanceTable& accepted = AcceptedCodes(class_code);
+  // No draw could ever complete a key of a class that accepts nothing.
+  if (accepted == kNothingAccepted) return;
 
   KeyText key;
   key.reserve(std::size_t{length} * 3);  // a character takes up to three bytes of UTF-8
@@ -130,22 +133,22 @@ void MakeKeys(RandomServices& services, std::uint8_t length, ClassCode class_cod
   // Scratch space, written before it is read; zeroing it for every batch would cost more than the
   // draws of a short key.
   constexpr std::size_t kLargestBatch = 256;
-  std::array<float, kLargestBatch> draws;                   // NOLINT(*-pro-type-member-init)
-  std::array<std::uint16_t, kLargestBatch> accepted_codes;  // NOLINT(*-pro-type-member-init)
+  std::array<float, kLargestBatch> draws;         // NOLINT(cppcoreguidelines-pro-type-member-init)
+  std::array<std::uint16_t, kLargestBatch> kept;  // NOLINT(cppcoreguidelines-pro-type-member-init)
   std::size_t missing = count * length;
   while (missing > 0) {
     const std::size_t batch = std::min(missing, kLargestBatch);
     services.NextRandoms(std::span(draws.data(), batch));
     // Every code is written down, and kept only when accepted: most draws are dropped, and a
     // branch on each would be mispredicted too often.
-    std::size_t kept = 0;
+    std::size_t kept_count = 0;
     for (std::size_t i = 0; i < batch; ++i) {
       const std::uint16_t code = CodeOfDraw(draws[i]);
-      accepted_codes[kept] = code;
-      kept += static_cast<std::size_t>(accepted[code]);
+      kept[kept_count] = code;
+      kept_count += static_cast<std::size_t>(accepted[code]);
     }
-    for (std::size_t i = 0; i < kept; ++i) {
-      key.append(Utf8OfCode(static_cast<CharCode>(accepted_codes[i])));
+    for (std::size_t i = 0; i < kept_count; ++i) {
+      key.append(Utf8OfCode(static_cast<CharCode>(kept[i])));
       if (--missing % length == 0) {
         if (!on_key(key)) return;
         key.clear();

@@ -35,15 +35,16 @@ std::optional<ClassCode> ClassCodeFromNumber(long long number);
 void RandomizeFromTimer(RandomServices& services);
 
 // A key of `length` random characters from the class. Draws r in [0, 1) until length characters
-// are accepted; each draw names the code round(r x 1000). Throws std::invalid_argument for a class
-// code outside the enumeration, which no draw could ever satisfy.
+// are accepted; each draw names the code round(r x 1000). A value outside the enumeration, which
+// only a cast can make, accepts no character: it gives an empty key and takes no draw.
 KeyText MakeKey(RandomServices& services, std::uint8_t length, ClassCode class_code);
 
 // Receives each key of MakeKeys, as a view valid only during the call; false stops making keys.
 using KeyHandler = std::function<bool(std::string_view key)>;
 
 // The same keys, from the same draws, as `count` calls of MakeKey, handed to `on_key` one by one;
-// quicker, since it asks the random source for its draws in fewer, larger batches.
+// quicker, since it asks the random source for its draws in fewer, larger batches. A value outside
+// the enumeration makes no key at all.
 void MakeKeys(RandomServices& services, std::uint8_t length, ClassCode class_code,
               std::size_t count, const KeyHandler& on_key);
 

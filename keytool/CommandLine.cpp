@@ -1,187 +1,257 @@
 #include "CommandLine.h"
 
-#include <QCommandLineParser>
-#include <QCoreApplication>
+#include "MorvaneVersion.h"
 
+#include <CLI/CLI.hpp>
+
+#include <algorithm>
+#include <charconv>
 #include <optional>
-
-using namespace Qt::StringLiterals;
+#include <string_view>
 
 namespace morvane::keytool {
 namespace {
 
 constexpr long long kMaxLength = 255;
-constexpr QStringView kKeysFromInput = u"; keys are read from standard input, one per line";
+constexpr std::string_view kCommands = "generate, score or report";
+constexpr std::string_view kKeysFromInput = "; keys are read from standard input, one per line";
 
-std::string Utf8(const QString& text) {
-  return text.toStdString();
+constexpr std::string_view kTopHelp =
+    "Usage: morvane-keytool [options] command\n"
+    "Random keys and their quality in a terminal.\n"
+    "\n"
+    "Commands:\n"
+    "  generate [--length N] [--classes CODE] [--count K]   print random keys\n"
+    "  score                  print the quality score of each key read from standard input\n"
+    "  report [--json]        print the quality report of each key read from standard input\n"
+    "\n"
+    "Keys are read one per line in UTF-8, never from the command line. See also\n"
+    "'morvane-keytool <command> --help'.\n"
+    "\n"
+    "Options:\n"
+    "  -h, --help     Displays help on commandline options.\n"
+    "  -v, --version  Displays version information.\n";
+
+constexpr std::string_view kGenerateHelp =
+    "Usage: morvane-keytool generate [options]\n"
+    "Prints K random keys, one per line.\n"
+    "\n"
+    "Options:\n"
+    "  -h, --help        Displays help on commandline options.\n"
+    "  --length <N>      Characters per key, 0 to 255 (default 12).\n"
+    "  --classes <CODE>  Character classes: 1 upper case, 2 digits, 3 lower case, their\n"
+    "                    combinations 12, 13, 23, 123, or 66 for the single-byte characters 31\n"
+    "                    to 254 (default 123).\n"
+    "  --count <K>       Keys to print, 0 to 1000000 (default 1).\n";
+
+constexpr std::string_view kScoreHelp =
+    "Usage: morvane-keytool score [options]\n"
+    "Reads keys from standard input, one per line in UTF-8, and prints the quality score of\n"
+    "each, 0 to 100, one per line.\n"
+    "\n"
+    "Options:\n"
+    "  -h, --help  Displays help on commandline options.\n";
+
+constexpr std::string_view kReportHelp =
+    "Usage: morvane-keytool report [options]\n"
+    "Reads keys from standard input, one per line in UTF-8, and prints the quality report of\n"
+    "each: its title and message, or with --json one object per line.\n"
+    "\n"
+    "Options:\n"
+    "  -h, --help  Displays help on commandline options.\n"
+    "  --json      One JSON object per key: score, box, title and prompt (CR LF line breaks).\n";
+
+// What was wrong with one level of the command line, in words that repeat nothing typed: a
+// mistyped command line may hold a key, which belongs in no log. (CLI11's own messages quote the
+// arguments, so none of them is shown.)
+struct ParseProblem {
+  std::string what;
+};
+
+// One level of the command line: the program's options before the command, or a command's own.
+// Every option keeps each value given, so that a repeat can be refused, and what the parser does
+// not know is left over for the caller to name.
+class Level {
+ public:
+  Level() {
+    app_.set_help_flag();  // its help and its message are CLI11's; these are the tool's
+    app_.allow_extras();
+    Flag("-h,--help");
+  }
+
+  void Flag(const std::string& names) {
+    app_.add_flag(names)->disable_flag_override()->multi_option_policy(
+        CLI::MultiOptionPolicy::TakeAll);
+  }
+  void Option(const std::string& name, std::string& value) {
+    app_.add_option(name, value)->multi_option_policy(CLI::MultiOptionPolicy::TakeAll);
+  }
+  bool IsSet(const std::string& name) const { return app_.count(name) > 0; }
+
+  // Stops at the first argument that is no option of this level, leaving it and all after it.
+  void StopAtCommand() {
+    app_.prefix_command();
+    stops_at_command_ = true;
+  }
+
+  // Parses `arguments`; what is left over is in Rest().
+  std::optional<ParseProblem> Parse(std::vector<std::string> arguments) {
+    std::reverse(arguments.begin(), arguments.end());  // CLI11 takes the last one first
+    try {
+      app_.parse(arguments);
+    } catch (const CLI::ParseError&) {
+      return ParseProblem{"an option's value is missing or not allowed"};
+    }
+    rest_ = app_.remaining();
+    // "--" ends the options: what follows it is an argument, however it looks. Before a command,
+    // the first word left over is the command, an unknown option or that "--"; a "--" after the
+    // command is the command's.
+    if (stops_at_command_) {
+      if (!rest_.empty() && rest_.front() == "--") {
+        rest_.erase(rest_.begin());
+      } else if (!rest_.empty() && LooksLikeOption(rest_.front())) {
+        return ParseProblem{"unknown option"};
+      }
+    } else {
+      const auto options_end = std::find(rest_.begin(), rest_.end(), "--");
+      if (std::any_of(rest_.begin(), options_end, LooksLikeOption)) {
+        return ParseProblem{"unknown option"};
+      }
+      if (options_end != rest_.end()) rest_.erase(options_end);
+    }
+    for (const CLI::Option* option : app_.get_options()) {
+      if (option->count() > 1) return ParseProblem{option->get_name() + " is given more than once"};
+    }
+    return std::nullopt;
+  }
+
+  const std::vector<std::string>& Rest() const { return rest_; }
+
+ private:
+  static bool LooksLikeOption(const std::string& word) {
+    return word.size() > 1 && word.front() == '-';
+  }
+
+  CLI::App app_;
+  bool stops_at_command_ = false;
+  std::vector<std::string> rest_;
+};
+
+// A whole number written in decimal digits only: no sign, no spaces.
+std::optional<long long> WholeNumber(std::string_view text) {
+  long long number = 0;
+  if (text.empty() ||
+      !std::all_of(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; })) {
+    return std::nullopt;
+  }
+  const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), number);
+  if (error != std::errc() || end != text.data() + text.size()) return std::nullopt;
+  return number;
 }
 
-QString ClassCodeList() {
-  QStringList numbers;
+std::string ClassCodeList() {
+  std::string list;
   for (const ClassCode code : AllClassCodes()) {
-    numbers << QString::number(static_cast<int>(code));
+    if (!list.empty()) list += ", ";
+    list += std::to_string(static_cast<int>(code));
   }
-  return numbers.join(u", "_s);
+  return list;
 }
 
-std::optional<long long> WholeNumber(const QString& text) {
-  bool ok = false;
-  const long long number = text.toLongLong(&ok, 10);
-  return ok ? std::optional<long long>(number) : std::nullopt;
+UsageError OutOfRange(std::string_view option, std::string_view allowed) {
+  return {std::string(option) + " must be " + std::string(allowed) + "."};
 }
 
-// Never repeats what was typed: a mistyped command line may hold a key, which belongs in no log.
-UsageError OutOfRange(const QString& option, const QString& allowed) {
-  return {Utf8(u"--%1 must be %2."_s.arg(option, allowed))};
-}
-
-// What went wrong in Qt's parse, without Qt's message, which quotes the argument.
-QString ParseProblem(const QCommandLineParser& parser) {
-  return parser.unknownOptionNames().isEmpty() ? u"an option's value is missing or not allowed"_s
-                                               : u"unknown option"_s;
-}
-
-// The options -h and --help only: Qt's own help option also offers --help-all, which shows the
-// help of Qt's tools, not of this one.
-QCommandLineOption AddHelpOption(QCommandLineParser& parser) {
-  const QCommandLineOption help({u"h"_s, u"help"_s}, u"Displays help on commandline options."_s);
-  parser.addOption(help);
-  return help;
-}
-
-// Parses the arguments after a command's name; on failure names the options the command takes.
-std::optional<UsageError> ParseCommandOptions(QCommandLineParser& parser, const QString& command,
-                                              const QString& option_summary,
-                                              const QStringList& arguments,
-                                              QStringView no_arguments_hint = {}) {
-  AddHelpOption(parser);
-  if (!parser.parse(arguments)) {
-    return UsageError{Utf8(
-        u"%1: %2. Options of %1: %3--help."_s.arg(command, ParseProblem(parser), option_summary))};
+// Parses a command's options; on failure names the options the command takes.
+std::optional<UsageError> ParseCommandOptions(Level& level, std::string_view command,
+                                              std::string_view option_summary,
+                                              const std::vector<std::string>& arguments,
+                                              std::string_view no_arguments_hint = {}) {
+  const std::string name(command);
+  if (const auto problem = level.Parse(arguments)) {
+    return UsageError{name + ": " + problem->what + ". Options of " + name + ": " +
+                      std::string(option_summary) + "--help."};
   }
-  if (!parser.positionalArguments().isEmpty() && !parser.isSet(u"help"_s)) {
-    return UsageError{Utf8(u"%1 takes no arguments%2."_s.arg(command, no_arguments_hint))};
+  if (!level.Rest().empty() && !level.IsSet("--help")) {
+    return UsageError{name + " takes no arguments" + std::string(no_arguments_hint) + "."};
   }
   return std::nullopt;
 }
 
-TextToShow CommandHelp(const QCommandLineParser& parser, const QString& command) {
-  QString help = parser.helpText();
-  // Qt's usage line names only the program; this tool's commands go right after it.
-  const QString options = u" [options]"_s;
-  const qsizetype at = help.indexOf(options);
-  if (at >= 0) help.insert(at, u' ' + command);
-  return {Utf8(help)};
-}
-
-Request ParseGenerate(const QStringList& arguments) {
-  QCommandLineParser parser;
-  parser.setApplicationDescription(u"Prints K random keys, one per line."_s);
-  const QCommandLineOption length(u"length"_s, u"Characters per key, 0 to 255 (default 12)."_s,
-                                  u"N"_s, u"12"_s);
-  const QCommandLineOption classes(
-      u"classes"_s,
-      u"Character classes: 1 upper case, 2 digits, 3 lower case, their combinations 12, 13, 23, "
-      "123, or 66 for the single-byte characters 31 to 254 (default 123)."_s,
-      u"CODE"_s, u"123"_s);
-  const QCommandLineOption count(
-      u"count"_s, u"Keys to print, 0 to %1 (default 1)."_s.arg(kMaxCount), u"K"_s, u"1"_s);
-  parser.addOptions({length, classes, count});
-  if (auto error = ParseCommandOptions(parser, u"generate"_s,
-                                       u"--length N, --classes CODE, --count K, "_s, arguments)) {
+Request ParseGenerate(const std::vector<std::string>& arguments) {
+  Level level;
+  std::string length = "12";
+  std::string classes = "123";
+  std::string count = "1";
+  level.Option("--length", length);
+  level.Option("--classes", classes);
+  level.Option("--count", count);
+  if (auto error = ParseCommandOptions(level, "generate", "--length N, --classes CODE, --count K, ",
+                                       arguments)) {
     return *error;
   }
-  if (parser.isSet(u"help"_s)) return CommandHelp(parser, u"generate"_s);
+  if (level.IsSet("--help")) return TextToShow{std::string(kGenerateHelp)};
 
   GenerateRequest request;
-  const std::optional<long long> length_number = WholeNumber(parser.value(length));
-  if (!length_number || *length_number < 0 || *length_number > kMaxLength) {
-    return OutOfRange(u"length"_s, u"a whole number from 0 to %1"_s.arg(kMaxLength));
+  const std::optional<long long> length_number = WholeNumber(length);
+  if (!length_number || *length_number > kMaxLength) {
+    return OutOfRange("--length", "a whole number from 0 to " + std::to_string(kMaxLength));
   }
   request.length = static_cast<std::uint8_t>(*length_number);
 
-  const std::optional<long long> classes_number = WholeNumber(parser.value(classes));
+  const std::optional<long long> classes_number = WholeNumber(classes);
   const std::optional<ClassCode> class_code =
       classes_number ? ClassCodeFromNumber(*classes_number) : std::nullopt;
-  if (!class_code) {
-    return OutOfRange(u"classes"_s, u"one of "_s + ClassCodeList());
-  }
+  if (!class_code) return OutOfRange("--classes", "one of " + ClassCodeList());
   request.class_code = *class_code;
 
-  const std::optional<long long> count_number = WholeNumber(parser.value(count));
-  if (!count_number || *count_number < 0 || *count_number > kMaxCount) {
-    return OutOfRange(u"count"_s, u"a whole number from 0 to %1"_s.arg(kMaxCount));
+  const std::optional<long long> count_number = WholeNumber(count);
+  if (!count_number || *count_number > kMaxCount) {
+    return OutOfRange("--count", "a whole number from 0 to " + std::to_string(kMaxCount));
   }
   request.count = *count_number;
   return request;
 }
 
-Request ParseScore(const QStringList& arguments) {
-  QCommandLineParser parser;
-  parser.setApplicationDescription(
-      u"Reads keys from standard input, one per line in UTF-8, and prints the quality score of "
-      "each, 0 to 100, one per line."_s);
-  if (auto error = ParseCommandOptions(parser, u"score"_s, QString(), arguments, kKeysFromInput)) {
+Request ParseScore(const std::vector<std::string>& arguments) {
+  Level level;
+  if (auto error = ParseCommandOptions(level, "score", "", arguments, kKeysFromInput)) {
     return *error;
   }
-  if (parser.isSet(u"help"_s)) return CommandHelp(parser, u"score"_s);
+  if (level.IsSet("--help")) return TextToShow{std::string(kScoreHelp)};
   return ScoreRequest{};
 }
 
-Request ParseReport(const QStringList& arguments) {
-  QCommandLineParser parser;
-  parser.setApplicationDescription(
-      u"Reads keys from standard input, one per line in UTF-8, and prints the quality report of "
-      "each: its title and message, or with --json one object per line."_s);
-  const QCommandLineOption json(
-      u"json"_s, u"One JSON object per key: score, box, title and prompt (CR LF line breaks)."_s);
-  parser.addOption(json);
-  if (auto error =
-          ParseCommandOptions(parser, u"report"_s, u"--json, "_s, arguments, kKeysFromInput)) {
+Request ParseReport(const std::vector<std::string>& arguments) {
+  Level level;
+  level.Flag("--json");
+  if (auto error = ParseCommandOptions(level, "report", "--json, ", arguments, kKeysFromInput)) {
     return *error;
   }
-  if (parser.isSet(u"help"_s)) return CommandHelp(parser, u"report"_s);
-  return ReportRequest{parser.isSet(json)};
+  if (level.IsSet("--help")) return TextToShow{std::string(kReportHelp)};
+  return ReportRequest{level.IsSet("--json")};
 }
 
 }  // namespace
 
-Request ParseCommandLine(const QStringList& arguments) {
-  QCommandLineParser parser;
-  parser.setApplicationDescription(
-      u"Random keys and their quality in a terminal.\n\n"
-      "Commands:\n"
-      "  generate [--length N] [--classes CODE] [--count K]   print random keys\n"
-      "  score                  print the quality score of each key read from standard input\n"
-      "  report [--json]        print the quality report of each key read from standard input\n\n"
-      "Keys are read one per line in UTF-8, never from the command line. See also\n"
-      "'morvane-keytool <command> --help'."_s);
-  const QCommandLineOption help = AddHelpOption(parser);
-  const QCommandLineOption version = parser.addVersionOption();
-  parser.addPositionalArgument(u"command"_s, u"generate, score or report."_s);
-  // Everything from the command on belongs to the command's own parser.
-  parser.setOptionsAfterPositionalArgumentsMode(QCommandLineParser::ParseAsPositionalArguments);
-
-  const QString commands = u"generate, score or report"_s;
-  if (!parser.parse(arguments)) {
-    return UsageError{Utf8(
-        u"%1. Options: --help, --version; commands: %2."_s.arg(ParseProblem(parser), commands))};
+Request ParseCommandLine(const std::vector<std::string>& arguments) {
+  const std::string commands(kCommands);
+  Level level;
+  level.Flag("-v,--version");
+  level.StopAtCommand();  // everything from the command on belongs to the command
+  if (const auto problem = level.Parse(arguments)) {
+    return UsageError{problem->what + ". Options: --help, --version; commands: " + commands + "."};
   }
-  if (parser.isSet(help)) return TextToShow{Utf8(parser.helpText())};
-  if (parser.isSet(version)) {
-    return TextToShow{Utf8(u"%1 %2\n"_s.arg(QCoreApplication::applicationName(),
-                                            QCoreApplication::applicationVersion()))};
-  }
+  if (level.IsSet("--help")) return TextToShow{std::string(kTopHelp)};
+  if (level.IsSet("--version")) return TextToShow{"morvane-keytool " MORVANE_VERSION "\n"};
 
-  QStringList rest = parser.positionalArguments();
-  if (rest.isEmpty()) return UsageError{Utf8(u"missing command: use %1."_s.arg(commands))};
-  const QString command = rest.takeFirst();
-  rest.prepend(arguments.isEmpty() ? QString() : arguments.constFirst());
-  if (command == u"generate"_s) return ParseGenerate(rest);
-  if (command == u"score"_s) return ParseScore(rest);
-  if (command == u"report"_s) return ParseReport(rest);
-  return UsageError{Utf8(u"unknown command: use %1."_s.arg(commands))};
+  const std::vector<std::string>& rest = level.Rest();
+  if (rest.empty()) return UsageError{"missing command: use " + commands + "."};
+  const std::vector<std::string> options(rest.begin() + 1, rest.end());
+  if (rest.front() == "generate") return ParseGenerate(options);
+  if (rest.front() == "score") return ParseScore(options);
+  if (rest.front() == "report") return ParseReport(options);
+  return UsageError{"unknown command: use " + commands + "."};
 }
 
 }  // namespace morvane::keytool

@@ -2,11 +2,10 @@
 
 #include "Module1.h"
 
-#include <QStringList>
-
 #include <cstdint>
 #include <string>
 #include <variant>
+#include <vector>
 
 namespace morvane::keytool {
 
@@ -36,8 +35,7 @@ struct UsageError {
 
 using Request = std::variant<GenerateRequest, ScoreRequest, ReportRequest, TextToShow, UsageError>;
 
-// What the command line asks for. `arguments` starts with the program's name, as
-// QCoreApplication::arguments() does.
-Request ParseCommandLine(const QStringList& arguments);
+// What the command line asks for; `arguments` are those after the program's name.
+Request ParseCommandLine(const std::vector<std::string>& arguments);
 
 }  // namespace morvane::keytool

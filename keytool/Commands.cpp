@@ -9,28 +9,39 @@
 namespace morvane::keytool {
 namespace {
 
-// A failure may show only when the buffer is passed on, so the stream's error flag counts too.
-bool Write(std::FILE* out, std::string_view text) {
-  return std::fwrite(text.data(), 1, text.size(), out) == text.size() && std::ferror(out) == 0;
-}
-
-int WriteFailed(std::FILE* err) {
-  std::fputs("morvane-keytool: cannot write to standard output\n", err);
+int WriteFailed(Output& err) {
+  Complain(err, "cannot write to standard output");
   return kInputOutputFailure;
 }
 
-int Finish(std::FILE* out, std::FILE* err) {
-  if (std::fflush(out) != 0 || std::ferror(out) != 0) return WriteFailed(err);
-  return kSuccess;
+int Finish(Output& out, Output& err) {
+  return out.Flush() ? kSuccess : WriteFailed(err);
 }
+
+// Writes the answers so far before each wait for more keys: a key typed at a terminal, or sent
+// down a slow pipe, is answered at once, while a file of keys is answered in large writes.
+class AnswersFirst final : public ByteSource {
+ public:
+  AnswersFirst(ByteSource& keys, Output& out) : keys_(keys), out_(out) {}
+
+  std::optional<std::size_t> Read(std::span<char> buffer) override {
+    out_.Flush();  // a failure shows at the next answer, which then ends the command
+    return keys_.Read(buffer);
+  }
+
+ private:
+  ByteSource& keys_;
+  Output& out_;
+};
 
 // Hands every key of `keys` to `answer`, which says whether its answer was written; a faulty line
 // ends the command with its message, after the answers to the lines before it.
-int ForEachKey(ByteSource& keys, std::FILE* out, std::FILE* err,
+int ForEachKey(ByteSource& keys, Output& out, Output& err,
                const KeyLineReader::LineHandler& answer) {
   KeyLineReader reader;
-  const ReadOutcome outcome = reader.ReadAll(keys, answer);
-  const std::size_t line = outcome.line_number;
+  AnswersFirst source(keys, out);
+  const ReadOutcome outcome = reader.ReadAll(source, answer);
+  const std::string line = "line " + std::to_string(outcome.line_number) + ": ";
   switch (outcome.status) {
     case ReadOutcome::Status::Finished:
       return Finish(out, err);
@@ -38,16 +49,16 @@ int ForEachKey(ByteSource& keys, std::FILE* out, std::FILE* err,
       return WriteFailed(err);
     case ReadOutcome::Status::InvalidUtf8:
       if (Finish(out, err) != kSuccess) return kInputOutputFailure;
-      std::fprintf(err, "morvane-keytool: line %zu: not valid UTF-8\n", line);
+      Complain(err, line + "not valid UTF-8");
       return kBadUsageOrInput;
     case ReadOutcome::Status::LineTooLong:
       if (Finish(out, err) != kSuccess) return kInputOutputFailure;
-      std::fprintf(err, "morvane-keytool: line %zu: longer than %zu bytes\n", line,
-                   KeyLineReader::kDefaultMaxLineBytes);
+      Complain(err, line + "longer than " + std::to_string(KeyLineReader::kDefaultMaxLineBytes) +
+                        " bytes");
       return kBadUsageOrInput;
     case ReadOutcome::Status::ReadFailed:
       if (Finish(out, err) != kSuccess) return kInputOutputFailure;
-      std::fprintf(err, "morvane-keytool: line %zu: cannot read standard input\n", line);
+      Complain(err, line + "cannot read standard input");
       return kInputOutputFailure;
   }
   return kInputOutputFailure;
@@ -55,32 +66,46 @@ int ForEachKey(ByteSource& keys, std::FILE* out, std::FILE* err,
 
 }  // namespace
 
-int RunGenerate(const GenerateRequest& request, RandomServices& services, std::FILE* out,
-                std::FILE* err) {
+void Complain(Output& err, std::string_view message) {
+  err.Write("morvane-keytool: ");
+  err.Write(message);
+  err.Write("\n");
+  err.Flush();
+}
+
+int RunGenerate(const GenerateRequest& request, RandomServices& services, KeysTo keys_to,
+                Output& out, Output& err) {
   RandomizeFromTimer(services);
-  bool written = true;
+  bool escaped = false;
   MakeKeys(services, request.length, request.class_code, static_cast<std::size_t>(request.count),
-           [out, &written](std::string_view key) {
-             written = Write(out, key) && Write(out, "\n");
-             return written;
+           [&](std::string_view key) {
+             if (keys_to == KeysTo::Terminal && HoldsHiddenCharacters(key)) {
+               escaped = true;
+               return WriteVisible(key, out) && out.Write("\n");
+             }
+             return out.Write(key) && out.Write("\n");
            });
-  return written ? Finish(out, err) : WriteFailed(err);
+  const int status = Finish(out, err);
+  if (status == kSuccess && escaped) {
+    Complain(err,
+             "keys with control characters are shown with escapes (\\x1f, \\u0081, \\\\ for a "
+             "backslash); write them to a pipe or a file to get them exact");
+  }
+  return status;
 }
 
-int RunScore(ByteSource& keys, std::FILE* out, std::FILE* err) {
-  return ForEachKey(keys, out, err, [out](std::string_view key) {
-    return Write(out, std::to_string(CheckKey(key)) + '\n');
+int RunScore(ByteSource& keys, Output& out, Output& err) {
+  return ForEachKey(keys, out, err, [&out](std::string_view key) {
+    return out.Write(std::to_string(CheckKey(key))) && out.Write("\n");
   });
 }
 
-int RunReport(const ReportRequest& request, ByteSource& keys, std::FILE* out, std::FILE* err) {
-  return ForEachKey(keys, out, err, [&request, out](std::string_view key) {
-    const Score score = CheckKey(key);
-    // JSON escapes what needs it and keeps the key exact; the terminal gets it made harmless.
-    return Write(out, request.json
-                          ? ReportAsJsonLine(ReportForScore(key, score), score)
-                          : ReportForReading(ReportForScore(WithVisibleControls(key), score)));
-  });
+int RunReport(const ReportRequest& request, ByteSource& keys, Output& out, Output& err) {
+  // The terminal gets the key made harmless; JSON escapes what it must and keeps it exact.
+  ReportWriter reports(request.json ? ReportWriter::Form::Json : ReportWriter::Form::ForReading,
+                       out);
+  return ForEachKey(keys, out, err,
+                    [&reports](std::string_view key) { return reports.Write(key, CheckKey(key)); });
 }
 
 }  // namespace morvane::keytool

@@ -1,16 +1,12 @@
 #include "KeyLineReader.h"
 
-#include <QByteArrayView>
+#include <utf8.h>
 
 #include <algorithm>
 #include <cstddef>
+#include <cstdint>
 #include <cstring>
 #include <limits>
-#include <new>
-
-#if defined(__linux__)
-#include <sys/mman.h>
-#endif
 
 namespace morvane::keytool {
 namespace {
@@ -21,38 +17,37 @@ constexpr std::size_t kInitialCapacity = 65536;
 constexpr std::size_t kSmallestCapacity = 4;
 constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
 
-// Beyond the first buffer a line is read into large pages where the system offers them: first
-// touching fresh memory page by page costs more than reading the line (measured here: 8 MiB in
-// 4 KiB pages 40 ms, in 2 MiB pages 4 ms). So the second buffer is one large page, and each
-// later one twice the one before.
-constexpr std::size_t kLargePage = std::size_t{2} << 20U;
-
-std::size_t AlignmentFor(std::size_t size) {
-  return size >= kLargePage ? kLargePage : alignof(std::max_align_t);
+// Whether `bytes` are UTF-8. A multi-byte character holds no ASCII byte, so the runs of ASCII are
+// skipped eight bytes at a time and only the runs between them are decoded.
+bool IsValidUtf8(std::string_view bytes) {
+  constexpr std::uint64_t kHighBits = 0x8080808080808080U;
+  const char* at = bytes.data();
+  const char* const end = at + bytes.size();
+  while (at != end) {
+    if (end - at >= 8) {
+      std::uint64_t word = 0;
+      std::memcpy(&word, at, sizeof word);
+      if ((word & kHighBits) == 0) {
+        at += sizeof word;
+        continue;
+      }
+    }
+    if (static_cast<unsigned char>(*at) < 0x80U) {
+      ++at;
+      continue;
+    }
+    const char* const run_end =
+        std::find_if(at, end, [](char byte) { return static_cast<unsigned char>(byte) < 0x80U; });
+    if (!utf8::is_valid(at, run_end)) return false;
+    at = run_end;
+  }
+  return true;
 }
 
 }  // namespace
 
-void KeyLineReader::BufferDeleter::operator()(char* buffer) const {
-  ::operator delete[](buffer, std::align_val_t{alignment});
-}
-
 KeyLineReader::Buffer KeyLineReader::NewBuffer(std::size_t size) {
-  const std::size_t alignment = AlignmentFor(size);
-  Buffer buffer(static_cast<char*>(::operator new[](size, std::align_val_t{alignment})),
-                BufferDeleter{alignment});
-#if defined(__linux__) && defined(MADV_HUGEPAGE)
-  // Only advice: memory that cannot be had in large pages comes in small ones.
-  if (alignment == kLargePage) madvise(buffer.get(), size, MADV_HUGEPAGE);
-#endif
-  return buffer;
-}
-
-std::optional<std::size_t> MemorySource::Read(std::span<char> buffer) {
-  const std::size_t count = std::min({buffer.size(), chunk_size_, bytes_.size()});
-  if (count > 0) std::memcpy(buffer.data(), bytes_.data(), count);
-  bytes_.remove_prefix(count);
-  return count;
+  return std::make_unique_for_overwrite<char[]>(size);  // NOLINT(modernize-avoid-c-arrays)
 }
 
 KeyLineReader::KeyLineReader(std::size_t max_line_bytes)
@@ -125,7 +120,7 @@ ReadOutcome KeyLineReader::ReadAll(ByteSource& source, const LineHandler& on_lin
 std::optional<ReadOutcome::Status> KeyLineReader::TakeLine(std::string_view line,
                                                            const LineHandler& on_line) const {
   if (line.size() > max_line_bytes_) return ReadOutcome::Status::LineTooLong;
-  if (!QByteArrayView(line.data(), static_cast<qsizetype>(line.size())).isValidUtf8()) {
+  if (!IsValidUtf8(line)) {
     return ReadOutcome::Status::InvalidUtf8;
   }
   if (!on_line(line)) return ReadOutcome::Status::Stopped;
@@ -138,7 +133,10 @@ void KeyLineReader::MakeRoom(std::size_t& filled, std::size_t kept_from) {
   if (kept < capacity_) {
     std::memmove(buffer_.get(), buffer_.get() + kept_from, kept);
   } else {
-    const std::size_t grown = std::min(std::max(capacity_ * 2, kLargePage), max_line_bytes_ + 2);
+    // Twice as large, or at once the most a line can need, rather than a few bytes less than that
+    // and then a copy to grow by those bytes.
+    const std::size_t most = max_line_bytes_ + 2;
+    const std::size_t grown = capacity_ * 2 >= max_line_bytes_ ? most : capacity_ * 2;
     auto bigger = NewBuffer(grown);
     std::memcpy(bigger.get(), buffer_.get(), kept);
     buffer_ = std::move(bigger);

@@ -9,7 +9,7 @@
 
 namespace morvane::keytool {
 
-// Where the reader's bytes come from: standard input in the tool, memory or a pipe in tests.
+// Where the reader's bytes come from: standard input in the tool, memory in tests and fuzzers.
 class ByteSource {
  public:
   virtual ~ByteSource() = default;
@@ -25,20 +25,6 @@ class ByteSource {
   ByteSource(ByteSource&&) = default;
   ByteSource& operator=(const ByteSource&) = default;
   ByteSource& operator=(ByteSource&&) = default;
-};
-
-// Bytes already in memory, handed out at most `chunk_size` at a time so that callers can make
-// lines, CR LF pairs and multi-byte characters straddle the reads.
-class MemorySource final : public ByteSource {
- public:
-  explicit MemorySource(std::string_view bytes, std::size_t chunk_size = 65536)
-      : bytes_(bytes), chunk_size_(chunk_size == 0 ? 1 : chunk_size) {}
-
-  std::optional<std::size_t> Read(std::span<char> buffer) override;
-
- private:
-  std::string_view bytes_;
-  std::size_t chunk_size_;
 };
 
 struct ReadOutcome {
@@ -58,9 +44,9 @@ struct ReadOutcome {
 // that ends in LF has no empty line after it. A UTF-8 byte-order mark at the very start belongs
 // to no line. Reading stops at the first faulty line, after every line before it was handed on.
 //
-// Plain reads into one reused buffer that grows with the longest line, and no further than the
-// limit: a line is refused as soon as it is longer, so memory stays at about the limit however
-// much input follows.
+// Plain reads into one reused buffer of 64 KiB that doubles while a line outgrows it, and grows
+// no further than the limit: a line is refused as soon as it is longer, so memory stays at about
+// the limit however much input follows.
 class KeyLineReader {
  public:
   // Receives each line without its line break, as a view valid only during the call; returns
@@ -75,15 +61,11 @@ class KeyLineReader {
   ReadOutcome ReadAll(ByteSource& source, const LineHandler& on_line);
 
  private:
-  struct BufferDeleter {
-    std::size_t alignment;
-    void operator()(char* buffer) const;
-  };
-  // NOLINTNEXTLINE(modernize-avoid-c-arrays)
-  using Buffer = std::unique_ptr<char[], BufferDeleter>;
+  // NOLINTNEXTLINE(modernize-avoid-c-arrays): a plain byte buffer
+  using Buffer = std::unique_ptr<char[]>;
 
-  // Left uninitialised on purpose: the reads fill it, and zeroing first would touch every page
-  // of a large line's buffer once more.
+  // Plain bytes, left uninitialised: the reads fill them, and zeroing first would touch every
+  // page of a long line's buffer once more.
   static Buffer NewBuffer(std::size_t size);
   std::optional<ReadOutcome::Status> TakeLine(std::string_view line,
                                               const LineHandler& on_line) const;

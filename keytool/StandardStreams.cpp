@@ -7,7 +7,9 @@
 #include <fcntl.h>
 #ifdef _WIN32
 #include <io.h>
+#include <windows.h>
 #else
+#include <poll.h>
 #include <unistd.h>
 #endif
 
@@ -20,9 +22,15 @@ constexpr std::size_t kLargestRead = std::size_t{1} << 30U;
 }  // namespace
 
 #ifdef _WIN32
-// A console program's closed streams do not lend their numbers to Qt's own handles there.
+// A console program's closed streams do not lend their numbers to the files it opens there.
 ClosedStreams ReserveClosedStandardStreams() {
   return {};
+}
+
+bool IsTerminal(int descriptor) {
+  DWORD mode = 0;
+  // NOLINTNEXTLINE(performance-no-int-to-ptr): the C library hands out Win32 handles as integers
+  return GetConsoleMode(reinterpret_cast<HANDLE>(_get_osfhandle(descriptor)), &mode) != 0;
 }
 
 DescriptorSource::DescriptorSource(int descriptor) : descriptor_(descriptor) {
@@ -43,10 +51,13 @@ ClosedStreams ReserveClosedStandardStreams() {
   for (int descriptor = 0; descriptor < 3; ++descriptor) {
     if (fcntl(descriptor, F_GETFD) != -1 || errno != EBADF) continue;
     closed.at(static_cast<std::size_t>(descriptor)) = true;
-    // NOLINTNEXTLINE(cppcoreguidelines-pro-type-vararg): open() is the only way to take a number
     if (open("/dev/null", O_RDWR) != descriptor) break;
   }
   return {closed[0], closed[1], closed[2]};
+}
+
+bool IsTerminal(int descriptor) {
+  return isatty(descriptor) != 0;
 }
 
 DescriptorSource::DescriptorSource(int descriptor) : descriptor_(descriptor) {}
@@ -56,7 +67,12 @@ std::optional<std::size_t> DescriptorSource::Read(std::span<char> buffer) {
   for (;;) {
     const ssize_t count = ::read(descriptor_, buffer.data(), wanted);
     if (count >= 0) return static_cast<std::size_t>(count);
-    if (errno != EINTR) return std::nullopt;
+    if (errno == EAGAIN || errno == EWOULDBLOCK) {
+      pollfd ready{descriptor_, POLLIN, 0};
+      poll(&ready, 1, -1);  // whatever it says, the next read tells
+    } else if (errno != EINTR) {
+      return std::nullopt;
+    }
   }
 }
 #endif

@@ -2,10 +2,8 @@
 
 #include <algorithm>
 #include <array>
-#include <cstdio>
 #include <cstring>
 
-#include <fcntl.h>
 #include <io.h>
 #include <windows.h>
 
@@ -47,7 +45,7 @@ HANDLE HandleOf(int descriptor) {
 }
 
 // How many bytes at the start of `utf8` end with a whole character: a character cut short by the
-// end of one read waits for the rest from the next.
+// end of one write waits for the rest in the next.
 std::size_t WholeCharacters(std::string_view utf8) {
   for (std::size_t back = 1; back <= std::min<std::size_t>(3, utf8.size()); ++back) {
     const auto byte = static_cast<unsigned char>(utf8[utf8.size() - back]);
@@ -58,39 +56,28 @@ std::size_t WholeCharacters(std::string_view utf8) {
   return utf8.size();
 }
 
-// Hands what arrives on `pipe` to `console` as UTF-16 until the pipe's writing end is closed.
-void RelayToConsole(int pipe, HANDLE console) {
-  std::array<char, 4096> bytes{};
-  std::string pending;
-  std::wstring wide;
-  for (;;) {
-    const int count = _read(pipe, bytes.data(), static_cast<unsigned>(bytes.size()));
-    if (count > 0) pending.append(bytes.data(), static_cast<std::size_t>(count));
-    const std::size_t whole = count > 0 ? WholeCharacters(pending) : pending.size();
-    const int units =
-        MultiByteToWideChar(CP_UTF8, 0, pending.data(), static_cast<int>(whole), nullptr, 0);
-    wide.resize(static_cast<std::size_t>(std::max(units, 0)));
-    if (units > 0) {
-      MultiByteToWideChar(CP_UTF8, 0, pending.data(), static_cast<int>(whole), wide.data(), units);
-      DWORD written = 0;
-      WriteConsoleW(console, wide.data(), static_cast<DWORD>(wide.size()), &written, nullptr);
-    }
-    // Keys pass through here: leave none behind.
-    SecureZeroMemory(wide.data(), wide.size() * sizeof(wchar_t));
-    SecureZeroMemory(pending.data(), whole);
-    pending.erase(0, whole);
-    SecureZeroMemory(bytes.data(), bytes.size());
-    if (count <= 0) break;
-  }
-  _close(pipe);
-}
-
 }  // namespace
 
-bool IsConsole(int descriptor) {
-  DWORD mode = 0;
-  const HANDLE handle = HandleOf(descriptor);
-  return handle != INVALID_HANDLE_VALUE && GetConsoleMode(handle, &mode) != 0;
+std::optional<std::size_t> WriteToConsole(int descriptor, std::string_view text) {
+  std::size_t whole = WholeCharacters(text);
+  if (whole == 0) whole = text.size();  // nothing but a character cut short: shown as such
+  const int units = MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(whole), nullptr, 0);
+  if (units <= 0) return std::nullopt;
+  std::wstring wide(static_cast<std::size_t>(units), L'\0');
+  MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(whole), wide.data(), units);
+  const HANDLE console = HandleOf(descriptor);
+  std::size_t written = 0;
+  while (written < wide.size()) {
+    DWORD count = 0;
+    if (WriteConsoleW(console, wide.data() + written, static_cast<DWORD>(wide.size() - written),
+                      &count, nullptr) == 0 ||
+        count == 0)
+      break;
+    written += count;
+  }
+  SecureZeroMemory(wide.data(), wide.size() * sizeof(wchar_t));  // keys pass through here
+  if (written < wide.size()) return std::nullopt;
+  return whole;
 }
 
 bool ConsoleTextDecoder::Decode(std::u16string_view text, std::string& utf8) {
@@ -149,34 +136,6 @@ std::optional<std::size_t> ConsoleSource::Read(std::span<char> buffer) {
   std::memcpy(buffer.data(), decoded_.data() + handed_out_, count);
   handed_out_ += count;
   return count;
-}
-
-UnicodeConsoleOutput::UnicodeConsoleOutput() {
-  if (!IsConsole(1)) return;
-  std::array<int, 2> pipe{};
-  if (_pipe(pipe.data(), 64 * 1024, _O_BINARY | _O_NOINHERIT) != 0) return;
-  console_descriptor_ = _dup(1);
-  if (console_descriptor_ < 0 || _dup2(pipe[1], 1) != 0) {
-    if (console_descriptor_ >= 0) _close(console_descriptor_);
-    console_descriptor_ = -1;
-    _close(pipe[0]);
-    _close(pipe[1]);
-    return;
-  }
-  _close(pipe[1]);
-  // Each answer on its way at once, as it was to the console itself.
-  std::setvbuf(stdout, nullptr, _IONBF, 0);
-  // The copy's handle: taking the pipe's place closed the console's first one.
-  relay_ = std::thread(RelayToConsole, pipe[0], HandleOf(console_descriptor_));
-}
-
-UnicodeConsoleOutput::~UnicodeConsoleOutput() {
-  if (console_descriptor_ < 0) return;
-  std::fflush(stdout);
-  // Closes the pipe's last writing end, so the relay writes what is left and ends.
-  _dup2(console_descriptor_, 1);
-  _close(console_descriptor_);
-  relay_.join();
 }
 
 }  // namespace morvane::keytool

@@ -13,12 +13,13 @@
 #include <span>
 #include <string>
 #include <string_view>
-#include <thread>
 
 namespace morvane::keytool {
 
-// Whether a descriptor of the C runtime is a console.
-bool IsConsole(int descriptor);
+// Writes UTF-8 `text` to the console on `descriptor` as the characters it means; says how many
+// bytes went out (whole characters, all of them unless one is cut short by the end of `text`), or
+// nothing when the console took none.
+std::optional<std::size_t> WriteToConsole(int descriptor, std::string_view text);
 
 // Turns what a console gives, read by read as UTF-16, into UTF-8 for the line reader. A line that
 // begins with Ctrl+Z ends the input, as it does for every program that reads a console; elsewhere
@@ -52,23 +53,6 @@ class ConsoleSource final : public ByteSource {
   std::string decoded_;  // from handed_out_ on not yet handed out
   std::size_t handed_out_ = 0;
   bool more_ = true;
-};
-
-// While it lives, what the tool writes to standard output reaches a console as the characters
-// it means: standard output becomes a pipe, from which a thread hands the text on to the console's
-// wide-character call, answer by answer. (The C runtime would pass the bytes through a code page.)
-// When it goes, standard output is flushed and the console is standard output again. Does nothing
-// when standard output is no console.
-class UnicodeConsoleOutput {
- public:
-  UnicodeConsoleOutput();
-  ~UnicodeConsoleOutput();
-  UnicodeConsoleOutput(const UnicodeConsoleOutput&) = delete;
-  UnicodeConsoleOutput& operator=(const UnicodeConsoleOutput&) = delete;
-
- private:
-  int console_descriptor_ = -1;  // the console's own descriptor while standard output is the pipe
-  std::thread relay_;
 };
 
 }  // namespace morvane::keytool

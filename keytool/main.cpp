@@ -1,37 +1,36 @@
 #include "CommandLine.h"
 #include "Commands.h"
-#include "MorvaneVersion.h"
+#include "Output.h"
 #include "StandardStreams.h"
-#include "SystemServices.h"
+#include "SystemRandomServices.h"
 #include "TerminalEcho.h"
 #ifdef _WIN32
 #include "WindowsConsole.h"
 #endif
 
-#include <QCoreApplication>
-
-#include <cstdio>
-#include <exception>
 #include <new>
+#include <string>
 #include <type_traits>
 #include <variant>
-
-using namespace Qt::StringLiterals;
+#include <vector>
 
 namespace {
 
 using namespace morvane::keytool;
 
+constexpr int kStandardOutput = 1;
+constexpr int kStandardError = 2;
+
 // Score and report read keys; typed at a terminal, they stay off the screen.
 template <typename Command>
-int ReadKeys(bool input_closed, Command command) {
+int ReadKeys(bool input_closed, Output& err, Command command) {
   if (input_closed) {
-    std::fputs("morvane-keytool: standard input is closed\n", stderr);
+    Complain(err, "standard input is closed");
     return kInputOutputFailure;
   }
   const TerminalEchoOff hidden(kStandardInput);
 #ifdef _WIN32
-  if (IsConsole(kStandardInput)) {
+  if (IsTerminal(kStandardInput)) {
     ConsoleSource typed(kStandardInput);
     return command(typed);
   }
@@ -40,26 +39,34 @@ int ReadKeys(bool input_closed, Command command) {
   return command(keys);
 }
 
-int Run(const Request& request, bool input_closed) {
+// A closed stream that the request does not need is no failure: a usage error needs only
+// standard error, generate no standard input, and nothing needs standard error to succeed.
+int Run(const Request& request, const ClosedStreams& closed, Output& out, Output& err) {
   return std::visit(
-      [input_closed](const auto& what) -> int {
+      [&](const auto& what) -> int {
         using What = std::decay_t<decltype(what)>;
-        if constexpr (std::is_same_v<What, GenerateRequest>) {
-          morvane::SystemServices services;
-          return RunGenerate(what, services, stdout, stderr);
-        } else if constexpr (std::is_same_v<What, ScoreRequest>) {
-          return ReadKeys(input_closed,
-                          [](ByteSource& keys) { return RunScore(keys, stdout, stderr); });
-        } else if constexpr (std::is_same_v<What, ReportRequest>) {
-          return ReadKeys(input_closed, [&what](ByteSource& keys) {
-            return RunReport(what, keys, stdout, stderr);
-          });
-        } else if constexpr (std::is_same_v<What, TextToShow>) {
-          std::fputs(what.text.c_str(), stdout);
-          return std::fflush(stdout) == 0 ? kSuccess : kInputOutputFailure;
-        } else {
-          std::fprintf(stderr, "morvane-keytool: %s\n", what.message.c_str());
+        if constexpr (std::is_same_v<What, UsageError>) {
+          Complain(err, what.message);
           return kBadUsageOrInput;
+        } else {
+          if (closed.output) {
+            Complain(err, "standard output is closed");
+            return kInputOutputFailure;
+          }
+          if constexpr (std::is_same_v<What, GenerateRequest>) {
+            morvane::SystemRandomServices services;
+            const KeysTo keys_to =
+                IsTerminal(kStandardOutput) ? KeysTo::Terminal : KeysTo::PipeOrFile;
+            return RunGenerate(what, services, keys_to, out, err);
+          } else if constexpr (std::is_same_v<What, ScoreRequest>) {
+            return ReadKeys(closed.input, err,
+                            [&](ByteSource& keys) { return RunScore(keys, out, err); });
+          } else if constexpr (std::is_same_v<What, ReportRequest>) {
+            return ReadKeys(closed.input, err,
+                            [&](ByteSource& keys) { return RunReport(what, keys, out, err); });
+          } else {
+            return out.Write(what.text) && out.Flush() ? kSuccess : kInputOutputFailure;
+          }
         }
       },
       request);
@@ -68,28 +75,17 @@ int Run(const Request& request, bool input_closed) {
 }  // namespace
 
 int main(int argc, char* argv[]) {
-  // First of all: QCoreApplication opens descriptors of its own, which would take the numbers of
-  // closed standard streams and receive the keys.
+  // First of all, before anything opens a file that could take the number of a closed standard
+  // stream and receive what was meant for it.
   const ClosedStreams closed = ReserveClosedStandardStreams();
-  if (closed.output || closed.error) {
-    if (!closed.error) {
-      std::fputs("morvane-keytool: standard output is closed\n", stderr);
-    }
+  Output out(kStandardOutput);
+  Output err(kStandardError);
+  try {
+    return Run(ParseCommandLine(std::vector<std::string>(argv + 1, argv + argc)), closed, out, err);
+  } catch (const std::bad_alloc&) {
+    // The one failure that no step returns: memory for the report of a long key, or for the
+    // command line, ran out.
+    Complain(err, "out of memory");
     return kInputOutputFailure;
   }
-
-#ifdef _WIN32
-  const UnicodeConsoleOutput shown_as_typed;
-#endif
-  QCoreApplication app(argc, argv);
-  QCoreApplication::setApplicationName(u"morvane-keytool"_s);
-  QCoreApplication::setApplicationVersion(QStringLiteral(MORVANE_VERSION));
-  try {
-    return Run(ParseCommandLine(QCoreApplication::arguments()), closed.input);
-  } catch (const std::bad_alloc&) {
-    std::fputs("morvane-keytool: out of memory\n", stderr);
-  } catch (const std::exception& error) {
-    std::fprintf(stderr, "morvane-keytool: %s\n", error.what());
-  }
-  return kInputOutputFailure;
 }

@@ -6,7 +6,9 @@
 #   tools/install-dependencies.sh --ci     also the sanitizers, fuzzers and analysers
 set -euo pipefail
 
-packages=(build-essential cmake pkg-config qt6-base-dev libsodium-dev fonts-liberation)
+# CLI11, nlohmann json and utfcpp are the terminal tool's header-only libraries.
+packages=(build-essential cmake pkg-config qt6-base-dev libsodium-dev libcli11-dev nlohmann-json3-dev
+  libutfcpp-dev fonts-liberation)
 # lintian and devscripts (hardening-check) check the Debian package; hyperfine, pwgen and time
 # serve the benchmark scripts; openbox and metacity are the window managers of the X11 tests,
 # sway (headless) with wtype and wl-clipboard drives the Wayland test, grim takes screenshots.

@@ -1,7 +1,7 @@
 #include "Form1.h"
 
 #include "ClosingAnimation.h"
-#include "Form1Rules.h"
+#include "KeyChoices.h"
 #include "KeyTextBox.h"
 #include "QualityReport.h"
 
@@ -127,13 +127,13 @@ void Form1::VScroll1_Change() {
 
 void Form1::Command1_Click() {
   text1_->setText(QString());
-  RandomizeFromTimer(services_);
+  RandomizeFromTimer(services_.Random());
   // No key can be made for a length that is no number from 0 to 255. That step is skipped and the
   // rest go on: Text1 stays empty, and the report on it is the requirements error.
   const std::optional<std::uint8_t> length = LengthFromText(text2_->text().toStdString());
   const std::optional<ClassCode> code =
       ClassCodeForBoxes(check1_->isChecked(), check2_->isChecked(), check3_->isChecked());
-  if (code && length) text1_->setText(ToQString(MakeKey(services_, *length, *code)));
+  if (code && length) text1_->setText(ToQString(MakeKey(services_.Random(), *length, *code)));
   if (!check1_->isChecked() && !check2_->isChecked() && !check3_->isChecked() &&
       !check4_->isChecked()) {
     services_.ShowMessageBox(MessageBoxStyle::Critical, "Are You Sure You Want A Password?? :) ",
@@ -141,7 +141,7 @@ void Form1::Command1_Click() {
     return;
   }
   if (check4_->isChecked() && length) {
-    text1_->setText(ToQString(MakeKey(services_, *length, ClassCode::Wide)));
+    text1_->setText(ToQString(MakeKey(services_.Random(), *length, ClassCode::Wide)));
   }
   ShowKeyQuality();
   text1_->setFocus();

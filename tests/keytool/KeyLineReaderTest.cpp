@@ -2,6 +2,7 @@
 // that a reused reader starts afresh; the tool's own reads of standard input are tried in
 // KeytoolProcessTest.
 #include "KeyLineReader.h"
+#include "MemorySource.h"
 
 #include <QByteArray>
 #include <QList>
@@ -14,6 +15,7 @@
 using morvane::keytool::ByteSource;
 using morvane::keytool::KeyLineReader;
 using morvane::keytool::ReadOutcome;
+using morvane::testing::MemorySource;
 using Status = ReadOutcome::Status;
 using Lines = QList<QByteArray>;
 
@@ -22,28 +24,6 @@ Q_DECLARE_METATYPE(ReadOutcome::Status)
 namespace {
 
 constexpr std::size_t kDefault = KeyLineReader::kDefaultMaxLineBytes;
-
-// Hands out its input in reads of at most `chunk` bytes and then, when `fails`, fails instead of
-// reporting the end.
-class TestSource : public ByteSource {
- public:
-  TestSource(const QByteArray& bytes, std::size_t chunk, bool fails = false)
-      : bytes_(bytes.constData(), static_cast<std::size_t>(bytes.size())),
-        chunk_(chunk),
-        fails_(fails) {}
-  std::optional<std::size_t> Read(std::span<char> buffer) override {
-    const std::size_t count = std::min({buffer.size(), chunk_, bytes_.size()});
-    if (count == 0 && fails_) return std::nullopt;
-    std::copy_n(bytes_.data(), count, buffer.data());
-    bytes_.remove_prefix(count);
-    return count;
-  }
-
- private:
-  std::string_view bytes_;
-  std::size_t chunk_;
-  bool fails_;
-};
 
 // Endless input: `pattern` again and again, at most 100 bytes a read.
 class EndlessSource : public ByteSource {
@@ -94,8 +74,7 @@ void KeyLineReaderTest::splitsLines_data() {
 
   const auto row = [](const char* name, const QByteArray& input, const Lines& lines, Status status,
                       std::size_t line, std::size_t limit = kDefault) {
-    // Read in pieces that split lines, CR LF pairs, multi-byte characters and the byte-order mark;
-    // a read after the last piece fails when that is the outcome.
+    // Read in pieces that split lines, CR LF pairs, multi-byte characters and the byte-order mark.
     for (const std::size_t chunk :
          {std::size_t{1}, std::size_t{2}, std::size_t{3}, std::size_t{65536}}) {
       QTest::addRow("%s, reads of %zu", name, chunk)
@@ -146,7 +125,12 @@ void KeyLineReaderTest::splitsLines() {
   QFETCH(std::size_t, line);
 
   KeyLineReader reader(limit);
-  TestSource source(input, chunk, status == Status::ReadFailed);
+  // A read after the last piece fails when that is the outcome.
+  MemorySource source(std::string_view(input.constData(), static_cast<std::size_t>(input.size())),
+                      chunk,
+                      status == Status::ReadFailed
+                          ? std::optional<std::size_t>(static_cast<std::size_t>(input.size()))
+                          : std::nullopt);
   Lines read;
   const ReadOutcome outcome = reader.ReadAll(source, [&read](std::string_view bytes) {
     read.append(QByteArray(bytes.data(), static_cast<qsizetype>(bytes.size())));
@@ -155,6 +139,7 @@ void KeyLineReaderTest::splitsLines() {
   QVERIFY(read == lines);  // QCOMPARE would print a long line whole
   QCOMPARE(outcome.status, status);
   QCOMPARE(outcome.line_number, line);
+  QVERIFY(!source.asked_for_nothing());
 }
 
 void KeyLineReaderTest::endsBeforeTheInputDoes_data() {

@@ -182,6 +182,17 @@ void KeytoolProcessTest::answersEachLine_data() {
       R"({"score": 100, "box": "Information", "title": "Password Quality ", )"
       R"("prompt": "The Key Generated: ab\u001b[2J\u007f\u009b\r\n\r\nIs Very Strong Quality:  100 Percent"})"
       "\n");
+  // Each escape reads one way only, a backslash doubled; the marks, embeddings, overrides,
+  // isolates and separators are escaped, the characters beside them (after the "|") are not.
+  piped("report escapes direction characters, separators and backslashes", {u"report"_s},
+        "Aa1\xe2\x80\xae"
+        "evil.exe\\x1b\x1b\\\xe2\x81\xa6\xe2\x81\xa9\xd8\x9c\xe2\x80\x8e"
+        "\xe2\x80\x8f\xe2\x80\xa8\xe2\x80\xa9\xe2\x80\xaa|\xd8\x9b\xd8\x9d\xe2\x80\x8d"
+        "\xe2\x80\x90\xe2\x80\xa7\xe2\x80\xaf\xe2\x81\xa5\xe2\x81\xaa\n",
+        "Password Quality \nThe Key Generated: Aa1\\u202eevil.exe\\\\x1b\\x1b\\\\\\u2066"
+        "\\u2069\\u061c\\u200e\\u200f\\u2028\\u2029\\u202a|\xd8\x9b\xd8\x9d\xe2\x80\x8d"
+        "\xe2\x80\x90\xe2\x80\xa7\xe2\x80\xaf\xe2\x81\xa5\xe2\x81\xaa\n\n"
+        "Is Very Strong Quality:  100 Percent\n\n");
   // The lines before a bad one are answered.
   row("Windows-1252 byte on line 3", score, "abc\r\nabd\r\ncaf\xe9\r\n", "12\n12\n",
       "morvane-keytool: line 3: not valid UTF-8\n");
@@ -268,6 +279,8 @@ void KeytoolProcessTest::readsTheCommandLine_data() {
   row("length hunter2", {generate, u"--length"_s, u"hunter2"_s}, length_range);
   row("length 256", {generate, u"--length"_s, u"256"_s}, length_range);
   row("length -1", {generate, u"--length=-1"_s}, length_range);
+  row("length +12, digits only", {generate, u"--length=+12"_s}, length_range);
+  row("length with spaces", {generate, u"--length"_s, u" 12 "_s}, length_range);
   const QString class_list = u"--classes must be one of 1, 2, 3, 12, 13, 23, 123, 66\\."_s;
   row("classes hunter2", {generate, u"--classes=hunter2"_s}, class_list);
   row("classes 4", {generate, u"--classes"_s, u"4"_s}, class_list);
@@ -276,6 +289,10 @@ void KeytoolProcessTest::readsTheCommandLine_data() {
   row("count hunter2", {generate, u"--count"_s, u"hunter2"_s}, count_range);
   row("count -1", {generate, u"--count=-1"_s}, count_range);
   row("count 1000001", {generate, u"--count=1000001"_s}, count_range);
+  row("a repeated option", {generate, u"--length=hunter2"_s, u"--length"_s, u"hunter2"_s},
+      u"generate: --length is given more than once\\. "_s + generate_options);
+  row("a repeated flag", {u"report"_s, u"--json"_s, u"--json"_s},
+      u"report: --json is given more than once\\. Options of report: --json, --help\\."_s);
   row("unknown score option", {u"score"_s, u"--hunter2"_s},
       u"score: unknown option\\. Options of score: --help\\."_s);
   row("key as an argument of score", {u"score"_s, u"hunter2"_s},
@@ -325,9 +342,9 @@ void KeytoolProcessTest::endsWithItsStatus_data() {
   QTest::addColumn<QString>("out");  // a pattern
 
   const QByteArray cannot_write = "morvane-keytool: cannot write to standard output\n";
-  const auto row = [](const char* name, const char* script, int exit_code, const QByteArray& err,
+  const auto row = [](const char* name, const QString& script, int exit_code, const QByteArray& err,
                       const QString& out = u"\\A\\z"_s) {
-    QTest::addRow("%s", name) << QString::fromUtf8(script) << exit_code << err << out;
+    QTest::addRow("%s", name) << script << exit_code << err << out;
   };
   row("generate --count 1000000, the largest",
       R"(set -o pipefail; "$0" generate --count=1000000 --length=1 --classes=66 |
@@ -349,7 +366,11 @@ void KeytoolProcessTest::endsWithItsStatus_data() {
   // A closed standard stream is said so at once, before another file can take its number.
   row("generate, standard output closed", R"(exec "$0" generate >&-)", 1,
       "morvane-keytool: standard output is closed\n");
-  row("generate, standard error closed", R"(exec "$0" generate 2>&-)", 1, "");
+  // A stream that the command does not need may be closed.
+  row("generate, standard error closed", R"(exec "$0" generate 2>&-)", 0, "",
+      u"\\A[A-Za-z0-9]{12}\\n\\z"_s);
+  row("score, standard error closed", R"(printf 'abc\n' | "$0" score 2>&-)", 0, "",
+      u"\\A12\\n\\z"_s);
   row("score, standard input closed", R"(exec "$0" score <&-)", 1,
       "morvane-keytool: standard input is closed\n");
   row("report, standard input closed", R"(exec "$0" report --json <&-)", 1,
@@ -359,6 +380,22 @@ void KeytoolProcessTest::endsWithItsStatus_data() {
       "morvane-keytool: line 1: cannot read standard input\n");
   row("generate needs no standard input", R"(exec "$0" generate <&-)", 0, "",
       u"\\A[A-Za-z0-9]{12}\\n\\z"_s);
+  // A reader that goes away ends the tool as it ends other Unix tools (a shell shows 141).
+  row("generate --count 1000000, reader gone",
+      R"("$0" generate --count 1000000 | head -c 1 >/dev/null; exit "${PIPESTATUS[0]}")", 141, "");
+  // Streams that the parent left non-blocking are waited on: an input that comes late, an output
+  // whose reader is slow.
+  const QString non_blocking =
+      uR"(python3 -c 'import fcntl, os, sys
+for stream in 0, 1: fcntl.fcntl(stream, fcntl.F_SETFL, fcntl.fcntl(stream, fcntl.F_GETFL) | os.O_NONBLOCK)
+os.execv(sys.argv[1], sys.argv[1:])' "$0")"_s;
+  row("score, non-blocking input that comes late",
+      uR"(set -o pipefail; (sleep 0.5; printf 'abc\nAbc1!x\n') | )"_s + non_blocking + u" score"_s,
+      0, "", u"\\A12\\n81\\n\\z"_s);
+  row("generate --count 100000, non-blocking output read slowly",
+      u"set -o pipefail; "_s + non_blocking +
+          u" generate --count 100000 | { sleep 0.5; grep -c .; }"_s,
+      0, "", u"\\A100000\\n\\z"_s);
 }
 
 void KeytoolProcessTest::endsWithItsStatus() {

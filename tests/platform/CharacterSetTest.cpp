@@ -24,7 +24,7 @@ std::optional<char32_t> DecodedByIconv(iconv_t converter, int code) {
   std::array<unsigned char, 8> out{};
   char* in_at = &in;
   std::size_t in_left = 1;
-  auto* out_at = reinterpret_cast<char*>(out.data());  // NOLINT: iconv's interface
+  auto* out_at = reinterpret_cast<char*>(out.data());
   std::size_t out_left = out.size();
   iconv(converter, nullptr, nullptr, nullptr, nullptr);
   if (iconv(converter, &in_at, &in_left, &out_at, &out_left) == static_cast<std::size_t>(-1) ||

@@ -1,6 +1,6 @@
 #include "CharacterSet.h"
 #include "Form1.h"
-#include "ScriptedServices.h"
+#include "RecordingServices.h"
 
 #include <QAction>
 #include <QApplication>
@@ -16,7 +16,7 @@
 #include <memory>
 
 using morvane::MessageBoxStyle;
-using morvane::testing::ScriptedServices;
+using morvane::testing::RecordingServices;
 
 namespace {
 
@@ -44,7 +44,7 @@ class Form1Test : public QObject {
   Q_OBJECT
 
  private:
-  std::unique_ptr<ScriptedServices> services_;
+  std::unique_ptr<RecordingServices> services_;
   std::unique_ptr<morvane::Form1> form_;
 
   template <typename Control = QWidget>
@@ -98,7 +98,7 @@ class Form1Test : public QObject {
 
  private slots:
   void init() {
-    services_ = std::make_unique<ScriptedServices>(Draws());
+    services_ = std::make_unique<RecordingServices>(Draws());
     form_ = std::make_unique<morvane::Form1>(*services_);
     form_->show();
     QVERIFY(QTest::qWaitForWindowActive(form_.get()));
@@ -338,8 +338,8 @@ class Form1Test : public QObject {
     Text(1)->setText(kEarlierKey);
     Click("Command1");
 
-    QCOMPARE(services_->reseeds, std::vector<float>{services_->time_of_day});
-    QCOMPARE(services_->draws_before_reseed, std::vector<std::size_t>{0});
+    QCOMPARE(services_->random.reseeds, std::vector<float>{services_->random.time_of_day});
+    QCOMPARE(services_->random.draws_before_reseed, std::vector<std::size_t>{0});
     const QString style = title == kError ? QStringLiteral("critical") : "information";
     QCOMPARE(OnlyBoxShown(), QStringList({title, prompt, style}));
     QCOMPARE(QString::fromStdString(services_->shown_boxes.front().clipboard), key);
@@ -378,7 +378,7 @@ class Form1Test : public QObject {
     const QString style = title == kError ? QStringLiteral("critical") : "information";
     QCOMPARE(OnlyBoxShown(), QStringList({title, prompt, style}));
     QCOMPARE(QString::fromStdString(services_->shown_boxes.front().clipboard), key);
-    QVERIFY(services_->reseeds.empty());
+    QVERIFY(services_->random.reseeds.empty());
     QCOMPARE(Text(1)->text(), QString());
     QCOMPARE(Text(3)->text(), QString());
     QCOMPARE(Clipboard(), QString());
@@ -394,7 +394,7 @@ class Form1Test : public QObject {
     Click("Command1");
     QCOMPARE(OnlyBoxShown(),
              QStringList({kError, "Are You Sure You Want A Password?? :) ", "critical"}));
-    QCOMPARE(services_->draw_count, std::size_t{0});
+    QCOMPARE(services_->random.draw_count, std::size_t{0});
     QCOMPARE(Text(1)->text(), QString());
     QCOMPARE(Clipboard(), QString());
     QCOMPARE(FocusName(), QStringLiteral("Command1"));

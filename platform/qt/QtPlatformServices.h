@@ -2,7 +2,7 @@
 
 #include "PlatformServices.h"
 #include "QtWindowGeometry.h"
-#include "RandomSource.h"
+#include "SystemRandomServices.h"
 
 #include <QMetaObject>
 
@@ -10,8 +10,7 @@ class QWidget;
 
 namespace morvane {
 
-// The production services for the window, on Qt Widgets and the operating system's random
-// generator.
+// The production services for the window, on Qt Widgets, with the production random service.
 class QtPlatformServices final : public PlatformServices {
  public:
   // Marks whatever the program's boxes put into the primary selection as secret, as soon as
@@ -26,10 +25,7 @@ class QtPlatformServices final : public PlatformServices {
   // The window that MainWindowGeometry() moves and resizes; set once it exists.
   void SetMainWindow(QWidget& window) { geometry_.SetWindow(window); }
 
-  float SecondsSinceMidnight() override;
-  void Reseed(float seed) override;
-  float NextRandom() override;
-  void NextRandoms(std::span<float> draws) override { random_.Fill(draws); }
+  RandomServices& Random() override { return random_; }
 
   // A modal box over the active window. Texts are always shown as plain text, so a key that
   // looks like markup appears literally.
@@ -44,7 +40,7 @@ class QtPlatformServices final : public PlatformServices {
   void EndProgram() override;
 
  private:
-  RandomSource random_;
+  SystemRandomServices random_;
   QtWindowGeometry geometry_;
   QMetaObject::Connection selection_watch_;
 };

@@ -1,7 +1,5 @@
 #include "QtPlatformServices.h"
 
-#include "SystemClock.h"
-
 #include <QApplication>
 #include <QClipboard>
 #include <QMessageBox>
@@ -148,18 +146,6 @@ void QtPlatformServices::ClearOwnSelection() {
 
 void QtPlatformServices::EndProgram() {
   QCoreApplication::quit();
-}
-
-float QtPlatformServices::SecondsSinceMidnight() {
-  return morvane::SecondsSinceMidnight();
-}
-
-void QtPlatformServices::Reseed(float seed) {
-  random_.Reseed(seed);
-}
-
-float QtPlatformServices::NextRandom() {
-  return random_.Next();
 }
 
 }  // namespace morvane

@@ -1,4 +1,4 @@
-#include "Form1Rules.h"
+#include "KeyChoices.h"
 
 #include <charconv>
 #include <cmath>

@@ -68,8 +68,13 @@ class WindowGeometry {
 
 // Everything the window takes from the outside world. Keeping it behind this interface lets the
 // window run under tests that record what it would show and copy.
-class PlatformServices : public RandomServices {
+class PlatformServices {
  public:
+  virtual ~PlatformServices() = default;
+
+  // The random source and clock that keys are made from.
+  virtual RandomServices& Random() = 0;
+
   // Shows a modal box with a single OK button and returns once it is dismissed. Texts are UTF-8;
   // the prompt may hold CR LF line breaks and is shown as plain text.
   virtual void ShowMessageBox(MessageBoxStyle style, std::string_view prompt,
@@ -90,6 +95,13 @@ class PlatformServices : public RandomServices {
 
   // Ends the program once the running handler returns; no further handler runs.
   virtual void EndProgram() = 0;
+
+ protected:
+  PlatformServices() = default;
+  PlatformServices(const PlatformServices&) = default;
+  PlatformServices& operator=(const PlatformServices&) = default;
+  PlatformServices(PlatformServices&&) = default;
+  PlatformServices& operator=(PlatformServices&&) = default;
 };
 
 }  // namespace morvane

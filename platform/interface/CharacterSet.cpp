@@ -7,7 +7,7 @@ namespace {
 
 // Windows-1252 codes 128-159. Its five unassigned codes (129, 141, 143, 144, 157) keep the C1
 // control character of the same number, so that every code has a character of its own.
-constexpr std::array<char32_t, 32> kHighControlRange = {
+constexpr std::array<char32_t, 32> kCharactersOf128To159 = {
     0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021,  // 128-135
     0x02C6, 0x2030, 0x0160, 0x2039, 0x0152, 0x008D, 0x017D, 0x008F,  // 136-143
     0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014,  // 144-151
@@ -15,7 +15,7 @@ constexpr std::array<char32_t, 32> kHighControlRange = {
 };
 
 constexpr char32_t CharacterOf(unsigned code) {
-  if (code >= 128 && code < 160) return kHighControlRange[code - 128];
+  if (code >= 128 && code < 160) return kCharactersOf128To159[code - 128];
   return code;  // ASCII and Latin-1 coincide with Unicode
 }
 
@@ -55,8 +55,8 @@ CharCode CodeOfCharacter(char32_t character) {
   if (character < 0x80 || (character >= 0xA0 && character <= 0xFF)) {
     return static_cast<CharCode>(character);
   }
-  for (unsigned index = 0; index < kHighControlRange.size(); ++index) {
-    if (kHighControlRange[index] == character) return static_cast<CharCode>(128 + index);
+  for (unsigned index = 0; index < kCharactersOf128To159.size(); ++index) {
+    if (kCharactersOf128To159[index] == character) return static_cast<CharCode>(128 + index);
   }
   return kUnrepresentableCode;
 }
@@ -68,6 +68,12 @@ char32_t CharacterFromCode(CharCode code) {
 std::string_view Utf8OfCode(CharCode code) {
   const EncodedCharacter& encoded = kUtf8OfCode[code];
   return {encoded.bytes.data(), encoded.size};
+}
+
+bool IsDirectionControl(char32_t character) {
+  return character == 0x061C || character == 0x200E || character == 0x200F ||
+         (character >= 0x202A && character <= 0x202E) ||
+         (character >= 0x2066 && character <= 0x2069);
 }
 
 }  // namespace morvane

@@ -24,4 +24,9 @@ char32_t CharacterFromCode(CharCode code);
 // The UTF-8 bytes of CharacterFromCode(code), ready to append to a KeyText.
 std::string_view Utf8OfCode(CharCode code);
 
+// Whether `character` changes the order in which the text around it is shown: the Arabic letter
+// mark, the left-to-right and right-to-left marks, the embeddings and overrides, and the
+// isolates. A key holding one can make what is shown read differently from what it is.
+bool IsDirectionControl(char32_t character);
+
 }  // namespace morvane

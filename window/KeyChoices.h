@@ -6,6 +6,9 @@
 #include <optional>
 #include <string_view>
 
+// What the window's controls ask MakeKey for: the class code that its check boxes choose and the
+// length that its length box holds. Plain functions, so that they are tested without a window.
+
 namespace morvane {
 
 // The class code that the upper-case, digit and lower-case boxes choose, or none when all three

@@ -1,16 +1,24 @@
 #include "RandomSource.h"
 
-#include <QRandomGenerator>
-
 #include <algorithm>
 #include <array>
 #include <bit>
-#include <cerrno>
+#include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <span>
 
-#if defined(__linux__)
+#if defined(_WIN32)
+// bcrypt.h needs the types of windows.h.
+#include <windows.h>
+
+#include <bcrypt.h>
+#elif defined(__APPLE__)
+#include <stdlib.h>  // arc4random_buf
+#else
 #include <sys/random.h>
+
+#include <cerrno>
 #endif
 #if MORVANE_HAVE_SODIUM
 #include <sodium.h>
@@ -19,28 +27,33 @@
 namespace morvane {
 namespace {
 
+// A password generator without its random source must not make keys at all.
+[[noreturn]] void NoRandomSource() {
+  std::fputs("The operating system's random generator failed; no key can be made safely.\n",
+             stderr);
+  std::abort();
+}
+
 // Fills `bytes` from the operating system's cryptographic generator.
 void FillFromOperatingSystem(std::span<unsigned char> bytes) {
-#if defined(__linux__)
-  // The kernel's generator directly: Qt's system generator prefers the CPU's RDRAND, which is
-  // half as fast on the machines we measured.
+#if defined(_WIN32)
+  if (!BCRYPT_SUCCESS(BCryptGenRandom(nullptr, bytes.data(), static_cast<ULONG>(bytes.size()),
+                                      BCRYPT_USE_SYSTEM_PREFERRED_RNG))) {
+    NoRandomSource();
+  }
+#elif defined(__APPLE__)
+  arc4random_buf(bytes.data(), bytes.size());  // cannot fail
+#else
   std::size_t filled = 0;
   while (filled < bytes.size()) {
     const ssize_t got = getrandom(bytes.data() + filled, bytes.size() - filled, 0);
     if (got > 0) {
       filled += static_cast<std::size_t>(got);
     } else if (errno != EINTR) {
-      break;  // not expected since Linux 3.17; Qt's generator below covers it
+      NoRandomSource();  // no getrandom: a kernel older than 3.17
     }
   }
-  if (filled == bytes.size()) return;
 #endif
-  std::array<quint32, 64> words{};
-  for (std::size_t offset = 0; offset < bytes.size(); offset += sizeof words) {
-    QRandomGenerator::system()->fillRange(words.data(), static_cast<qsizetype>(words.size()));
-    const std::size_t count = std::min(sizeof words, bytes.size() - offset);
-    std::memcpy(bytes.data() + offset, words.data(), count);
-  }
 }
 
 }  // namespace
@@ -67,6 +80,7 @@ void RandomSource::Fill(std::span<float> draws) {
         std::min(draws.size() - done, (kBlockBytes - next_byte_) / kBytesPerDraw);
     for (std::size_t i = 0; i < count; ++i)
       draws[done + i] = DrawAt(next_byte_ + i * kBytesPerDraw);
+    std::memset(block_.data() + next_byte_, 0, count * kBytesPerDraw);
     next_byte_ += count * kBytesPerDraw;
     done += count;
   }
