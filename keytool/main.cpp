@@ -5,6 +5,9 @@
 #include "StandardStreams.h"
 #include "SystemRandomServices.h"
 #include "TerminalEcho.h"
+#ifdef _WIN32
+#include "WindowsConsole.h"
+#endif
 
 #include <new>
 #include <string>
@@ -27,6 +30,12 @@ int ReadKeys(bool input_closed, Output& err, Command command) {
     return kInputOutputFailure;
   }
   const TerminalEchoOff hidden(kStandardInput);
+#ifdef _WIN32
+  if (IsTerminal(kStandardInput)) {
+    ConsoleSource typed(kStandardInput);
+    return command(typed);
+  }
+#endif
   DescriptorSource keys(kStandardInput);
   return command(keys);
 }

@@ -1,22 +1,24 @@
 #!/usr/bin/env bash
 # Cross-builds both programs and the test suite for 64-bit Windows with mingw-w64 and the Qt for
 # Windows kept beside the repository (../shared/windows-qt), into build-windows/. The build also
-# assembles the folder a Windows user unzips and runs, and its zip:
-#   build-windows/morvane-generator-VERSION-windows-x86_64.zip
+# makes the two downloads, the same byte for byte from the same commit:
+#   build-windows/morvane-generator-VERSION-windows-x86_64.zip  the folder a user unzips and runs
+#   build-windows/morvane-generator-VERSION-windows-x86_64.msi  its installer
 #
-#   tools/build-windows.sh          build and zip
+#   tools/build-windows.sh          build both downloads
 #   tools/build-windows.sh --test   then run the tests under wine (ctest)
 #
 # Environment:
 #   MORVANE_WINDOWS_QT      the Qt archive (default ../shared/windows-qt/qt6.4.2-mingw64.tar.xz)
 #   MORVANE_LINUX_KEYTOOL   a Linux morvane-keytool of the same source, whose answers the Windows
 #                           one must repeat (default build/bin/morvane-keytool, when it exists)
+#   MORVANE_WINDOWS_BUILD   the build folder (default build-windows)
 # Exits 77, having built nothing, when the Qt archive is absent.
 set -euo pipefail
 
 repo="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 archive="${MORVANE_WINDOWS_QT:-$repo/../shared/windows-qt/qt6.4.2-mingw64.tar.xz}"
-build="$repo/build-windows"
+build="${MORVANE_WINDOWS_BUILD:-$repo/build-windows}"
 sdk="$build/sdk"
 
 case "${1:-}" in
@@ -29,7 +31,8 @@ if [[ ! -f "$archive" ]]; then
   echo "skipped: no Qt for Windows at $archive, so no Windows build"
   exit 77
 fi
-for tool in cmake ninja x86_64-w64-mingw32-g++-posix x86_64-w64-mingw32-windres; do
+for tool in cmake ninja x86_64-w64-mingw32-g++-posix x86_64-w64-mingw32-windres python3 wixl msibuild \
+  faketime; do
   command -v "$tool" >/dev/null || {
     echo "$tool is missing: run tools/install-dependencies.sh --ci" >&2
     exit 1
@@ -50,7 +53,7 @@ linux_keytool="${MORVANE_LINUX_KEYTOOL:-$repo/build/bin/morvane-keytool}"
 "$sdk/qt6-mingw/bin/qt-cmake" -G Ninja -S "$repo" -B "$build" -DCMAKE_BUILD_TYPE=Release \
   -DMORVANE_LINUX_KEYTOOL="$linux_keytool" --no-warn-unused-cli >/dev/null
 cmake --build "$build" -j2
-echo "built $(ls "$build"/morvane-generator-*-windows-x86_64.zip)"
+ls -l "$build"/morvane-generator-*-windows-x86_64.{zip,msi}
 
 if $run_tests; then
   ctest --test-dir "$build" --output-on-failure -j2
