@@ -46,9 +46,7 @@ std::optional<std::size_t> WriteSome(int descriptor, std::string_view bytes) {
 
 }  // namespace
 
-Output::Output(int descriptor) : descriptor_(descriptor) {
-  buffer_.reserve(kCapacity);
-}
+Output::Output(int descriptor) : descriptor_(descriptor) {}
 
 bool Output::Write(std::string_view text) {
   if (failed_) return false;

@@ -75,7 +75,9 @@ int Run(const Request& request, const ClosedStreams& closed, Output& out, Output
 
 }  // namespace
 
-int main(int argc, char* argv[]) {
+// Only running out of memory is caught: any other exception would be a fault of the program
+// itself, which had better end it loudly than be reported as a failure of the input or output.
+int main(int argc, char* argv[]) {  // NOLINT(bugprone-exception-escape)
   morvane::ProtectProcess();
   // First of all, before anything opens a file that could take the number of a closed standard
   // stream and receive what was meant for it.
@@ -85,8 +87,9 @@ int main(int argc, char* argv[]) {
   try {
     return Run(ParseCommandLine(std::vector<std::string>(argv + 1, argv + argc)), closed, out, err);
   } catch (const std::bad_alloc&) {
-    // The one failure that no step returns: memory for the report of a long key, or for the
-    // command line, ran out.
+    // The one failure that no step returns: memory for the command line, a long line or the
+    // answers ran out. The answers so far still go out.
+    out.Flush();
     Complain(err, "out of memory");
     return kInputOutputFailure;
   }
