@@ -113,29 +113,34 @@ check_keys "--classes 13 --length 7 --count 2" '[A-Za-z]{7}' 2 --classes 13 --le
 LC_ALL=C.UTF-8 check_keys "--classes 66 --length 255" '.{255}' 1 --classes 66 --length 255
 check_keys "--length 0 --count 3" '' 3 --length 0 --count 3
 
-# At a console (wine makes one of a pseudo-terminal), whose code page is 437: keys typed there
+# At a console (wine makes one of a pseudo-terminal; its code page is 437 here): keys typed there
 # reach the tool as the characters typed and are not shown, and what the tool writes shows as
 # those characters again. A console keeps no trailing spaces; they are left out of the comparison.
 at_console() {  # at_console COMMAND LINE...: the Windows tool typed at, against the Linux one
   local command=$1
   shift
   printf '%s\n' "$@" | "$linux_tool" "$command" | sed 's/ *$//' >"$work/linux.out" || true
-  python3 "$(dirname "$0")/console.py" wine "$windows_tool" "$command" -- "$@" |
-    sed 's/ *$//' >"$work/windows.out" || true
+  python3 "$(dirname "$0")/console.py" "$(wc -l <"$work/linux.out")" wine "$windows_tool" \
+    "$command" -- "$@" | sed 's/ *$//' >"$work/windows.out" || true
   cmp -s "$work/linux.out" "$work/windows.out" ||
     fail "$command at a console: $(diff "$work/linux.out" "$work/windows.out" | head -20)"
 }
 at_console score 'café 1A' 'Ab1€ÿx' 'ab😀1'
 at_console report 'Ab1€ÿ é'
-# Keys of the wide set: two lines of 255 characters, in UTF-8. Shown through the console's code
-# page, each byte of a character would show as a character of its own.
-python3 "$(dirname "$0")/console.py" wine "$windows_tool" generate --classes 66 --length 255 \
-  --count 2 >"$work/windows.out" || true
-lengths=$(python3 -c 'import sys
-print(*(len(line) for line in sys.stdin.buffer.read().decode().split("\n")))' <"$work/windows.out") ||
-  lengths="not UTF-8"
-[[ $lengths == "255 255 0" ]] ||
-  fail "generate --classes 66 at a console: lines of $lengths characters: $(head -c 600 "$work/windows.out")"
+# A key of the wide set: 255 characters in UTF-8, its control characters escaped as at any
+# terminal (a line then says so). Through the console's code page, each byte of a character
+# would show as a character of its own.
+python3 "$(dirname "$0")/console.py" 0 wine "$windows_tool" generate --classes 66 --length 255 \
+  >"$work/windows.out" || true
+shown=$(python3 - "$work/windows.out" <<'COUNT'
+import re, sys
+lines = open(sys.argv[1], encoding="utf-8").read().split("\n")
+escaped = len(lines) > 1 and "shown with escapes" in lines[1]
+print(len(re.findall(r"\\x[0-9a-f]{2}|\\u[0-9a-f]{4}|\\\\|.", lines[0]) if escaped else lines[0]))
+COUNT
+) || shown="no UTF-8"
+[[ $shown == 255 ]] ||
+  fail "generate --classes 66 at a console: $shown characters: $(head -c 900 "$work/windows.out")"
 
 if ((failures > 0)); then
   echo "$failures failed"
