@@ -1,6 +1,7 @@
 // Start-up: creates the main window and hands over to the event loop.
 #include "Form1.h"
 #include "MorvaneVersion.h"
+#include "ProtectProcess.h"
 #include "QtPlatformServices.h"
 #include "StartFailure.h"
 
@@ -8,9 +9,9 @@
 #include <QIcon>
 
 int main(int argc, char* argv[]) {
+  morvane::ProtectProcess();
   morvane::StartFailureGuard start_failure;
   QApplication application(argc, argv);
-  start_failure.Started();
   QApplication::setApplicationVersion(QStringLiteral(MORVANE_VERSION));
   // The desktop entry's name: the Wayland app id, and on X11 the class of WM_CLASS, which the
   // entry's StartupWMClass repeats, so that docks tie the window to its launcher. No display
@@ -23,5 +24,6 @@ int main(int argc, char* argv[]) {
   morvane::Form1 form(services);
   services.SetMainWindow(form);
   form.show();
+  start_failure.Started();  // the window exists: the window system took it
   return QApplication::exec();
 }

@@ -1,6 +1,7 @@
 #include "CommandLine.h"
 #include "Commands.h"
 #include "Output.h"
+#include "ProtectProcess.h"
 #include "StandardStreams.h"
 #include "SystemRandomServices.h"
 #include "TerminalEcho.h"
@@ -77,6 +78,7 @@ int Run(const Request& request, const ClosedStreams& closed, Output& out, Output
 }  // namespace
 
 int main(int argc, char* argv[]) {
+  morvane::ProtectProcess();
   // First of all, before anything opens a file that could take the number of a closed standard
   // stream and receive what was meant for it.
   const ClosedStreams closed = ReserveClosedStandardStreams();
