@@ -2,13 +2,16 @@
 # The zip a Windows user downloads: one folder, named as the zip, that holds both programs with
 # their version resources and manifests (and the window's icon), the plugins Qt loads by folder,
 # every DLL that a program or DLL in it imports unless Windows itself has that DLL, the licence,
-# notices that name every DLL, and what Qt's source needs. morvane-keytool.exe runs without Qt.
-# Usage: WindowsZipTest.sh ZIP OBJDUMP WINDRES (the mingw-w64 binutils); runs in a wine prefix
+# notices that name every DLL, and what Qt's source needs. morvane-keytool.exe runs without Qt,
+# and while it waits for keys the user's other processes may not read its memory.
+# Usage: WindowsZipTest.sh ZIP OBJDUMP WINDRES PROCESS_ACCESS (the mingw-w64 binutils and a Win32
+# program that asks what other processes may do); runs in a wine prefix
 set -eu
 
 zip=$1
 objdump=$2
 windres=$3
+process_access=$4
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 failures=0
@@ -66,12 +69,27 @@ resources=$("$windres" -J coff -F pei-x86-64 -i "$folder/Morvane&Generator.exe" 
 printf '%s\n' "$resources" | grep -qF '"\020\020\000\000", 1, 8,' ||
   fail "no 16 x 16, 256-colour icon: $(printf '%s\n' "$resources" | grep -A4 RT_GROUP_ICON)"
 
-# morvane-keytool.exe from a folder that holds no Qt DLL and no plugin.
+# morvane-keytool.exe from a folder that holds no Qt DLL and no plugin, scoring a key and waiting
+# for the next: its access list lets the user's other processes see it, wait for it and end it,
+# no more.
 unset WINEPATH
 mkdir "$work/without-qt"
 cp "$folder/morvane-keytool.exe" "$folder"/lib*.dll "$work/without-qt"
-key=$(wine "$work/without-qt/morvane-keytool.exe" generate 2>&1 </dev/null | tr -d '\r') || true
-printf '%s\n' "$key" | grep -Eqx '[A-Za-z0-9]{12}' || fail "morvane-keytool.exe without Qt: $key"
+mkfifo "$work/keys"
+wine "$work/without-qt/morvane-keytool.exe" score <"$work/keys" >"$work/scores" 2>&1 &
+exec 3>"$work/keys"
+printf 'abc\n' >&3
+for _ in $(seq 100); do
+  [ -s "$work/scores" ] && break
+  sleep 0.1
+done
+access=$(wine "$process_access" morvane-keytool.exe 2>&1 </dev/null | tr -d '\r') || true
+exec 3>&-
+wait $! || fail "morvane-keytool.exe without Qt ended with status $?: $(cat "$work/scores")"
+[ "$(tr -d '\r' <"$work/scores")" = 12 ] || fail "morvane-keytool.exe without Qt: $(cat "$work/scores")"
+printf '%s\n' "$access" | grep -Eqx 'access list: D:P?\(A;;0x101001;;;USER\)' &&
+  printf '%s\n' "$access" | grep -qx 'read memory: denied' ||
+  fail "other processes may do more with the keytool's process: $access"
 
 if [ "$failures" -gt 0 ]; then
   echo "$failures failed"
