@@ -55,7 +55,7 @@ done
 # Each program's own version resource and its manifest: made for Windows 10 and 11, aware of each
 # monitor's DPI as Qt 6 expects, started with the user's own rights.
 for program in 'Morvane&Generator' morvane-keytool; do
-  resources=$("$windres" -J coff -F pei-x86-64 -i "$folder/$program.exe" -O rc)
+  resources=$("$windres" -J coff -F pei-x86-64 -i "$folder/$program.exe" -O rc 2>&1) || true
   for line in 'FILEVERSION 1, 0, 0, 0' 'PRODUCTVERSION 1, 0, 0, 0' \
     'VALUE "FileVersion", "1.00"' 'VALUE "ProductVersion", "1.00"' \
     "VALUE \"InternalName\", \"$program\"" "VALUE \"OriginalFilename\", \"$program.exe\"" \
