@@ -77,7 +77,9 @@ def main(arguments):
     else:
         os.kill(child, 9)
         os.waitpid(child, 0)
-    text = re.sub(rb"\x1b\[[0-9;?]*[A-Za-z]", b"", bytes(shown)).replace(b"\r", b"")
+    # Over cells already blank, wine moves the cursor instead of writing spaces.
+    text = re.sub(rb"\x1b\[([0-9]*)C", lambda move: b" " * int(move.group(1) or 1), bytes(shown))
+    text = re.sub(rb"\x1b\[[0-9;?]*[A-Za-z]", b"", text).replace(b"\r", b"")
     sys.stdout.buffer.write(text)
     return status
 
