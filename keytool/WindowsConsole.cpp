@@ -61,7 +61,8 @@ std::size_t WholeCharacters(std::string_view utf8) {
 std::optional<std::size_t> WriteToConsole(int descriptor, std::string_view text) {
   std::size_t whole = WholeCharacters(text);
   if (whole == 0) whole = text.size();  // nothing but a character cut short: shown as such
-  const int units = MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(whole), nullptr, 0);
+  const int units =
+      MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(whole), nullptr, 0);
   if (units <= 0) return std::nullopt;
   std::wstring wide(static_cast<std::size_t>(units), L'\0');
   MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(whole), wide.data(), units);

@@ -66,7 +66,9 @@ int Run(const Request& request, const ClosedStreams& closed, Output& out, Output
             return ReadKeys(closed.input, err,
                             [&](ByteSource& keys) { return RunReport(what, keys, out, err); });
           } else {
-            return out.Write(what.text) && out.Flush() ? kSuccess : kInputOutputFailure;
+            if (out.Write(what.text) && out.Flush()) return kSuccess;
+            Complain(err, "cannot write to standard output");  // a failure is never silent
+            return kInputOutputFailure;
           }
         }
       },

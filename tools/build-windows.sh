@@ -5,8 +5,11 @@
 #   build-windows/morvane-generator-VERSION-windows-x86_64.zip  the folder a user unzips and runs
 #   build-windows/morvane-generator-VERSION-windows-x86_64.msi  its installer
 #
-#   tools/build-windows.sh          build both downloads
-#   tools/build-windows.sh --test   then run the tests under wine (ctest)
+#   tools/build-windows.sh                 build both downloads
+#   tools/build-windows.sh --test          then run the tests under wine (ctest)
+#   tools/build-windows.sh --reproducible  then build the downloads once more from scratch, in
+#                                          another folder, and require the same bytes
+# (both options may be given)
 #
 # Environment:
 #   MORVANE_WINDOWS_QT      the Qt archive (default ../shared/windows-qt/qt6.4.2-mingw64.tar.xz)
@@ -21,11 +24,15 @@ archive="${MORVANE_WINDOWS_QT:-$repo/../shared/windows-qt/qt6.4.2-mingw64.tar.xz
 build="${MORVANE_WINDOWS_BUILD:-$repo/build-windows}"
 sdk="$build/sdk"
 
-case "${1:-}" in
-  --test) run_tests=true ;;
-  "") run_tests=false ;;
-  *) echo "usage: $0 [--test]" >&2; exit 2 ;;
-esac
+run_tests=false
+check_reproducible=false
+for option in "$@"; do
+  case "$option" in
+    --test) run_tests=true ;;
+    --reproducible) check_reproducible=true ;;
+    *) echo "usage: $0 [--test] [--reproducible]" >&2; exit 2 ;;
+  esac
+done
 
 if [[ ! -f "$archive" ]]; then
   echo "skipped: no Qt for Windows at $archive, so no Windows build"
@@ -50,11 +57,31 @@ fi
 
 linux_keytool="${MORVANE_LINUX_KEYTOOL:-$repo/build/bin/morvane-keytool}"
 [[ -x "$linux_keytool" ]] || linux_keytool=""
-"$sdk/qt6-mingw/bin/qt-cmake" -G Ninja -S "$repo" -B "$build" -DCMAKE_BUILD_TYPE=Release \
-  -DMORVANE_LINUX_KEYTOOL="$linux_keytool" --no-warn-unused-cli >/dev/null
+configure() {  # configure BUILD_FOLDER
+  "$sdk/qt6-mingw/bin/qt-cmake" -G Ninja -S "$repo" -B "$1" -DCMAKE_BUILD_TYPE=Release \
+    -DMORVANE_LINUX_KEYTOOL="$linux_keytool" --no-warn-unused-cli >/dev/null
+}
+configure "$build"
 cmake --build "$build" -j2
 ls -l "$build"/morvane-generator-*-windows-x86_64.{zip,msi}
 
+status=0
 if $run_tests; then
-  ctest --test-dir "$build" --output-on-failure -j2
+  ctest --test-dir "$build" --output-on-failure -j2 || status=$?
 fi
+
+if $check_reproducible; then
+  again="$(mktemp -d "${TMPDIR:-/tmp}/morvane-windows-again.XXXXXX")"
+  configure "$again"
+  cmake --build "$again" -j2 --target windows_downloads >/dev/null
+  for download in "$build"/morvane-generator-*-windows-x86_64.{zip,msi}; do
+    if cmp "$download" "$again/$(basename "$download")"; then
+      echo "reproducible: $(basename "$download")"
+    else
+      echo "FAIL: a second build from scratch made another $(basename "$download")"
+      status=1
+    fi
+  done
+  rm -rf "$again"
+fi
+exit "$status"

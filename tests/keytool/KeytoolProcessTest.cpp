@@ -352,6 +352,7 @@ void KeytoolProcessTest::endsWithItsStatus_data() {
       0, "", u"\\A1000000\\n\\z"_s);
   // The first failed write ends the command, however much input is still to come.
   row("generate to a full device", R"(exec "$0" generate >/dev/full)", 1, cannot_write);
+  row("--version to a full device", R"(exec "$0" --version >/dev/full)", 1, cannot_write);
   row("score of endless keys to a full device", R"(yes Abc123! | "$0" score >/dev/full)", 1,
       cannot_write);
   row("report of endless keys to a full device", R"(yes Abc123! | "$0" report >/dev/full)", 1,

@@ -1,11 +1,11 @@
 #!/usr/bin/env python3
 """Runs a Windows console program under wine at a pseudo-terminal, as someone at a terminal would:
 once wine's console has taken the terminal, types each LINE (UTF-8) and Enter, waits until the
-answer has been shown, then presses Ctrl+C unless the program has ended by itself. Writes what the
-terminal showed to standard output, without wine's cursor sequences and CRs; the exit status is
-the program's, or 1 when it could not be run to its end within the time.
+program has shown ANSWER_LINES lines, then presses Ctrl+C unless the program has ended by itself.
+Writes what the terminal showed to standard output, without wine's cursor sequences and CRs; the
+exit status is the program's.
 
-Usage: console.py COMMAND [ARGUMENTS...] [-- LINE...]
+Usage: console.py ANSWER_LINES COMMAND [ARGUMENTS...] [-- LINE...]
 """
 import fcntl
 import os
@@ -30,6 +30,7 @@ def read_some(terminal, seconds):
 
 
 def main(arguments):
+    answer_lines, arguments = int(arguments[0]), arguments[1:]
     split = arguments.index("--") if "--" in arguments else len(arguments)
     command, lines = arguments[:split], arguments[split + 1:]
     child, terminal = pty.fork()
@@ -57,20 +58,11 @@ def main(arguments):
         except termios.error:
             return True
 
-    def quiet_for(seconds):
-        last = [len(shown), time.monotonic()]
-
-        def check():
-            if len(shown) != last[0]:
-                last[:] = [len(shown), time.monotonic()]
-            return time.monotonic() - last[1] >= seconds
-        return check
-
     # Typed before wine's console has the terminal, a line would be echoed by Linux itself.
     wait_until(raw, 60)
     for line in lines:
         os.write(terminal, line.encode() + b"\r")
-        wait_until(quiet_for(1.0), 30)
+    wait_until(lambda: shown.count(b"\n") >= answer_lines, 60)
     if open_ and lines:
         os.write(terminal, b"\x03")  # Ctrl+C: the end of typing
     wait_until(lambda: False, 30)
@@ -85,7 +77,9 @@ def main(arguments):
     else:
         os.kill(child, 9)
         os.waitpid(child, 0)
-    text = re.sub(rb"\x1b\[[0-9;?]*[A-Za-z]", b"", bytes(shown)).replace(b"\r", b"")
+    # Over cells already blank, wine moves the cursor instead of writing spaces.
+    text = re.sub(rb"\x1b\[([0-9]*)C", lambda move: b" " * int(move.group(1) or 1), bytes(shown))
+    text = re.sub(rb"\x1b\[[0-9;?]*[A-Za-z]", b"", text).replace(b"\r", b"")
     sys.stdout.buffer.write(text)
     return status
 
