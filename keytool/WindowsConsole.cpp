@@ -41,7 +41,8 @@ void AppendCodePoint(char32_t point, std::string& utf8) {
 }
 
 HANDLE HandleOf(int descriptor) {
-  return reinterpret_cast<HANDLE>(_get_osfhandle(descriptor));  // NOLINT: the Win32 handle type
+  const intptr_t handle = _get_osfhandle(descriptor);  // the C library's handles are integers
+  return reinterpret_cast<HANDLE>(handle);             // NOLINT(performance-no-int-to-ptr)
 }
 
 // How many bytes at the start of `utf8` end with a whole character: a character cut short by the
@@ -129,8 +130,7 @@ std::optional<std::size_t> ConsoleSource::Read(std::span<char> buffer) {
     if (ReadConsoleW(console_, typed.data(), kReadUnits, &count, nullptr) == 0) return std::nullopt;
     // Ctrl+C interrupts a read with nothing read; its handler is ending the program meanwhile.
     if (count == 0 && GetLastError() == ERROR_OPERATION_ABORTED) continue;
-    more_ = decoder_.Decode({reinterpret_cast<const char16_t*>(typed.data()), count},  // NOLINT
-                            decoded_);
+    more_ = decoder_.Decode({reinterpret_cast<const char16_t*>(typed.data()), count}, decoded_);
     SecureZeroMemory(typed.data(), count * sizeof(wchar_t));
   }
   const std::size_t count = std::min(buffer.size(), decoded_.size() - handed_out_);

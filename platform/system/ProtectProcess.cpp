@@ -42,10 +42,10 @@ void DenyOthersTheMemory() {
   const bool known = GetTokenInformation(token, TokenUser, user.data(), size, &size) != 0;
   CloseHandle(token);
   if (!known) return;
-  const PSID sid = reinterpret_cast<const TOKEN_USER*>(user.data())->User.Sid;  // NOLINT
+  const PSID sid = reinterpret_cast<const TOKEN_USER*>(user.data())->User.Sid;
   const DWORD list_size = sizeof(ACL) + sizeof(ACCESS_ALLOWED_ACE) + GetLengthSid(sid);
   std::vector<unsigned char> list(list_size);
-  auto* const acl = reinterpret_cast<ACL*>(list.data());  // NOLINT: the Win32 list type
+  auto* const acl = reinterpret_cast<ACL*>(list.data());  // the list is built in plain bytes
   if (InitializeAcl(acl, list_size, ACL_REVISION) == 0 ||
       AddAccessAllowedAce(acl, ACL_REVISION,
                           PROCESS_QUERY_LIMITED_INFORMATION | PROCESS_TERMINATE | SYNCHRONIZE,
