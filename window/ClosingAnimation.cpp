@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdint>
 
 namespace morvane {
 namespace {
@@ -39,7 +40,8 @@ double PassesThisChange(int changes_shown, milliseconds elapsed, double passes_l
   const milliseconds time_left = kClosingSlideTime - elapsed;
   if (time_left <= milliseconds::zero()) return passes_left;
   const double per_change = static_cast<double>(elapsed.count()) / changes_shown;
-  const double passes = std::ceil(passes_left * per_change / static_cast<double>(time_left.count()));
+  const double passes =
+      std::ceil(passes_left * per_change / static_cast<double>(time_left.count()));
   return std::clamp(passes, 1.0, passes_left);
 }
 
@@ -52,8 +54,9 @@ AnimationEnd RunClosingAnimation(WindowGeometry& window,
     const float top = window.Top();
     const float width = window.Width();
     const float height = window.Height();
-    const double passes = PassesThisChange(changes_shown, elapsed(), PassesLeft(window, moving));
-    for (double pass = 0; pass < passes; ++pass) {
+    const auto passes = static_cast<std::int64_t>(
+        PassesThisChange(changes_shown, elapsed(), PassesLeft(window, moving)));
+    for (std::int64_t pass = 0; pass < passes; ++pass) {
       if (!Pass(window) || PastScreen(window)) break;
     }
     // Waits until the window system has carried the changes out, then reads back what it did.

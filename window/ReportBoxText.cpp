@@ -18,8 +18,8 @@ constexpr std::size_t kEndLines = 4;        // lines kept at each end of a text 
 
 constexpr char32_t kFirstStrongIsolate = 0x2068;
 constexpr char32_t kPopDirectionalIsolate = 0x2069;
-constexpr std::string_view kIsolateStart = "\u2068";
-constexpr std::string_view kIsolateEnd = "\u2069";
+constexpr std::string_view kIsolateStart = "\xE2\x81\xA8";  // U+2068, first strong isolate
+constexpr std::string_view kIsolateEnd = "\xE2\x81\xA9";    // U+2069, pop directional isolate
 constexpr std::string_view kParagraphBreak = "\r\n";
 
 bool StartsCharacter(char byte) {
@@ -47,7 +47,8 @@ void ForEachCharacter(std::string_view text, Visit visit) {
 
 bool HoldsDirectionControl(std::string_view text) {
   bool holds = false;
-  ForEachCharacter(text, [&](char32_t character) { holds = holds || IsDirectionControl(character); });
+  ForEachCharacter(text,
+                   [&](char32_t character) { holds = holds || IsDirectionControl(character); });
   return holds;
 }
 

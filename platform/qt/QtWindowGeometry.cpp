@@ -1,10 +1,10 @@
 #include "QtWindowGeometry.h"
 
 #include "Twips.h"
+#include "X11WindowAnswers.h"
 
-#include <QAbstractNativeEventFilter>
 #include <QCoreApplication>
-#include <QElapsedTimer>
+#include <QEventLoop>
 #include <QEvent>
 #include <QGuiApplication>
 #include <QScreen>
@@ -12,14 +12,10 @@
 #include <QWidget>
 #include <QWindow>
 
-#if QT_CONFIG(xcb)
-#include <xcb/xcb.h>
-#endif
 
 #include <algorithm>
 #include <chrono>
 #include <cmath>
-#include <cstdint>
 
 namespace morvane {
 namespace {
@@ -38,92 +34,23 @@ float TwipsFromPixels(int pixels) {
 // still shows is one pixel inside its frame.
 constexpr int kSmallestInside = 1;
 
-// How long a change may go unanswered before the window system is taken to have refused it. Window
-// managers answer in a few milliseconds, and a compositor's frame comes within 17 ms at 60 Hz;
-// the margin is for a loaded machine.
+// How long the compositor's next frame may keep a change waiting; at 60 Hz it comes within
+// 17 ms, and the margin is for a loaded machine.
 constexpr milliseconds kLongestSilence{120};
-// A window manager may answer one request in several notifications (the move, then the resize);
-// once it has been quiet this long after one, its answer is complete.
-constexpr milliseconds kQuietAfterAnswer{15};
 
-// Runs the event loop, without user input, until `answered` holds (asked after each round of
-// events, and at least every millisecond) or `bound` has passed. True if it held.
-template <typename Condition>
-bool ProcessEventsUntil(Condition answered, milliseconds bound) {
-  QElapsedTimer clock;
-  clock.start();
-  QTimer tick;
-  tick.start(1);
-  while (!answered()) {
-    if (clock.elapsed() >= bound.count()) return false;
-    QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents |
-                                    QEventLoop::ExcludeUserInputEvents);
-  }
-  return true;
-}
-
-#if QT_CONFIG(xcb)
-// Counts the ConfigureNotify events that the X server sends for one window: its window manager's
-// answers to the window's requests, whether they change its geometry or not.
-class ConfigureNotifications final : public QAbstractNativeEventFilter {
- public:
-  explicit ConfigureNotifications(WId window) : window_(static_cast<xcb_window_t>(window)) {
-    QCoreApplication::instance()->installNativeEventFilter(this);
-  }
-  ~ConfigureNotifications() override {
-    QCoreApplication::instance()->removeNativeEventFilter(this);
-  }
-  ConfigureNotifications(const ConfigureNotifications&) = delete;
-  ConfigureNotifications& operator=(const ConfigureNotifications&) = delete;
-
-  bool nativeEventFilter(const QByteArray& type, void* message, qintptr* /*result*/) override {
-    if (type != "xcb_generic_event_t") return false;
-    const auto* event = static_cast<const xcb_generic_event_t*>(message);
-    constexpr std::uint8_t kSentByAClient = 0x80;  // the window manager's synthetic answers
-    if ((event->response_type & ~kSentByAClient) == XCB_CONFIGURE_NOTIFY &&
-        reinterpret_cast<const xcb_configure_notify_event_t*>(event)->window == window_) {
-      ++count_;
-      since_last_.start();
-    }
-    return false;
-  }
-
-  int Count() const { return count_; }
-  milliseconds SinceLast() const { return milliseconds(since_last_.elapsed()); }
-
- private:
-  xcb_window_t window_;
-  int count_ = 0;
-  QElapsedTimer since_last_;
-};
-
-// Qt takes the window manager's answer into the widget's geometry while it handles the event,
-// after the filter has seen it, so an answer is judged one round of events after it came.
-bool WaitForConfigureNotify(QWidget& window, const QRect& inside) {
-  ConfigureNotifications notifications(window.winId());
-  window.setGeometry(inside);
-  int seen = 0;
-  return ProcessEventsUntil(
-      [&] {
-        if (notifications.Count() == seen) {
-          return seen > 0 && (window.geometry() == inside ||
-                              notifications.SinceLast() >= kQuietAfterAnswer);
-        }
-        seen = notifications.Count();
-        return false;
-      },
-      kLongestSilence);
-}
-#endif
-
-// Notes when a window is asked to draw its next frame, which on Wayland comes once the compositor
-// has shown the one before.
+// Ends `loop` when a window is asked to draw its next frame, which on Wayland comes once the
+// compositor has shown the one before.
 class NextFrame final : public QObject {
  public:
-  explicit NextFrame(QWindow& window) : window_(window) { window_.installEventFilter(this); }
+  NextFrame(QWindow& window, QEventLoop& loop) : window_(window), loop_(loop) {
+    window_.installEventFilter(this);
+  }
 
   bool eventFilter(QObject* watched, QEvent* event) override {
-    if (watched == &window_ && event->type() == QEvent::UpdateRequest) came_ = true;
+    if (watched == &window_ && event->type() == QEvent::UpdateRequest) {
+      came_ = true;
+      loop_.quit();
+    }
     return false;
   }
 
@@ -131,6 +58,7 @@ class NextFrame final : public QObject {
 
  private:
   QWindow& window_;
+  QEventLoop& loop_;
   bool came_ = false;
 };
 
@@ -141,9 +69,12 @@ bool WaitForNextFrame(QWidget& window, const QRect& inside) {
   window.repaint();
   QWindow* handle = window.windowHandle();
   if (handle == nullptr) return true;
-  NextFrame frame(*handle);
+  QEventLoop loop;
+  NextFrame frame(*handle, loop);
+  QTimer::singleShot(kLongestSilence, &loop, &QEventLoop::quit);
   handle->requestUpdate();
-  return ProcessEventsUntil([&] { return frame.Came(); }, kLongestSilence);
+  loop.exec(QEventLoop::ExcludeUserInputEvents);
+  return frame.Came();
 }
 
 // The frame `request` made no larger, higher or further left than `before`.
@@ -195,8 +126,9 @@ float QtWindowGeometry::Height() const {
 }
 
 bool QtWindowGeometry::InNormalState() const {
-  return window_ != nullptr && (window_->windowState() & (Qt::WindowMinimized | Qt::WindowMaximized |
-                                                          Qt::WindowFullScreen)) == 0;
+  return window_ != nullptr &&
+         (window_->windowState() &
+          (Qt::WindowMinimized | Qt::WindowMaximized | Qt::WindowFullScreen)) == 0;
 }
 
 bool QtWindowGeometry::CanMove() const {
@@ -240,19 +172,22 @@ float QtWindowGeometry::ScreenWidth() const {
 }
 
 bool QtWindowGeometry::ApplyAndWait(const QRect& inside) {
-  // Qt keeps a widget within its minimum and maximum sizes, and window managers give a window
-  // whose sizes may vary a frame of another kind (wider, with borders to resize it by), which
-  // would make the window seem to grow at the start. So Qt's limits go, and the window system
-  // sees a window of fixed size throughout, one size after the other.
+  // Qt keeps a widget within its minimum and maximum sizes: they go.
   window_->setMinimumSize(0, 0);
   window_->setMaximumSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX);
-  if (QWindow* handle = window_->windowHandle()) {
-    handle->setMinimumSize(inside.size());
-    handle->setMaximumSize(inside.size());
-  }
   const QString platform = QGuiApplication::platformName();
 #if QT_CONFIG(xcb)
-  if (platform == QLatin1String("xcb")) return WaitForConfigureNotify(*window_, inside);
+  if (platform == QLatin1String("xcb")) {
+    // X11 window managers give a window whose size may vary a frame of another kind (wider, with
+    // borders to resize it by), which would make the window seem to grow at the start, so the
+    // window manager sees a window of fixed size throughout, one size after the other. (Qt 6.4's
+    // Wayland client can hang at exit after such changes, and compositors need none.)
+    if (QWindow* handle = window_->windowHandle()) {
+      handle->setMinimumSize(inside.size());
+      handle->setMaximumSize(inside.size());
+    }
+    return MoveResizeAndWaitOnX11(*window_, inside);
+  }
 #endif
   if (platform.startsWith(QLatin1String("wayland"))) return WaitForNextFrame(*window_, inside);
   window_->setGeometry(inside);  // elsewhere the window takes its geometry at once

@@ -377,8 +377,8 @@ class Form1Test : public QObject {
         << "The Key Generated: Ab1" + euro.repeated(978) + strong;
     QTest::addRow("1,001 characters of three bytes")
         << "Ab1" + euro.repeated(979) << kReportTitle
-        << "The Key Generated: Ab1" + euro.repeated(38) + " [\u2026 881 characters left out \u2026] " +
-               euro.repeated(60) + strong;
+        << "The Key Generated: Ab1" + euro.repeated(38) +
+               " [\u2026 881 characters left out \u2026] " + euro.repeated(60) + strong;
     QTest::addRow("two lines beyond 120 characters share the room")
         << QString(150, 'A') + '\n' + QString(149, 'b') + '1' << kReportTitle
         << "The Key Generated: " + QString(41, 'A') + " [\u2026 49 characters left out \u2026] " +
@@ -387,19 +387,25 @@ class Form1Test : public QObject {
     QTest::addRow("400 line breaks")
         << "Aa1!" + QString(400, '\n') + "end" << kReportTitle
         << "The Key Generated: Aa1!\n\n\n\r\n[\u2026 395 lines left out \u2026]\r\n\nend" + strong;
-    // Direction controls in a key reorder only the key: it is isolated, U+2068 to U+2069, and
-    // so is each kept end of a shortened line.
+    // Direction controls in a key reorder only the key: it is isolated, from U+2068 (">") to
+    // U+2069 ("<"), and so is each kept end of a shortened line. "!" is U+202E, an override.
+    const auto bidi = [](const QString& text) {
+      return QString(text)
+          .replace('!', QChar(0x202E))
+          .replace('>', QChar(0x2068))
+          .replace('<', QChar(0x2069));
+    };
     QTest::addRow("an override stays inside the key")
-        << "Aa1\u202Eevil.exe" << kReportTitle
-        << "The Key Generated: \u2068Aa1\u202Eevil.exe\u2069" + strong;
+        << bidi("Aa1!evil.exe") << kReportTitle
+        << bidi("The Key Generated: >Aa1!evil.exe<") + strong;
     QTest::addRow("an isolate that the key closes without opening")
-        << "\u2069\u202EAb1c" << kReportTitle
-        << "The Key Generated: \u2068\u2068\u2069\u202EAb1c\u2069\r\n\r\nIs Strong Quality:  81 Percent";
+        << bidi("<!Ab1c") << kReportTitle
+        << bidi("The Key Generated: >><!Ab1c<\r\n\r\nIs Strong Quality:  81 Percent");
     QTest::addRow("an override at the start of a long key leaves the note alone")
-        << "\u202E" + a.repeated(2000) + "Z1" << kReportTitle
-        << "\u2068The Key Generated: \u2068\u202E" + a.repeated(39) +
-               "\u2069\u2069 [\u2026 1,904 characters left out \u2026] \u2068\u2068" + a.repeated(57) +
-               "Z1\u2069\u2069" + strong;
+        << bidi("!") + a.repeated(2000) + "Z1" << kReportTitle
+        << bidi(">The Key Generated: >!") + a.repeated(39) +
+               bidi("<< [\u2026 1,904 characters left out \u2026] >>") + a.repeated(57) +
+               bidi("Z1<<") + strong;
   }
   void checksATypedKey() {
     QFETCH(QString, key);
@@ -471,7 +477,8 @@ class Form1Test : public QObject {
     const QString marker = typed.contains('|') ? QStringLiteral("|") : QStringLiteral("xy");
     const QString before = QString(typed).remove('|');
     QTest::keyClicks(box, before);
-    if (marker == QLatin1String("xy")) box->setSelection(static_cast<int>(typed.indexOf(marker)), 2);
+    if (marker == QLatin1String("xy"))
+      box->setSelection(static_cast<int>(typed.indexOf(marker)), 2);
     const QString key = QString(length - 1, 'k') + 'Z';
     const QString after = QString(typed).replace(marker, key);
     QGuiApplication::clipboard()->setText(key);

@@ -87,7 +87,8 @@ class QtPlatformServicesTest : public QObject {
     QTest::addRow("a line of 1,000 characters and six of 120, all shown")
         << words.repeated(122) + "Ab1 c" + ('\n' + words.repeated(15)).repeated(6);
     QString nine_long_lines;
-    for (int line = 1; line <= 9; ++line) nine_long_lines += words.repeated(1250) + QString::number(line) + '\n';
+    for (int line = 1; line <= 9; ++line)
+      nine_long_lines += words.repeated(1250) + QString::number(line) + '\n';
     QTest::addRow("nine lines of 10,000 characters") << nine_long_lines;
   }
   void reportBoxFitsTheScreen() {

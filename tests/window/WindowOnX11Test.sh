@@ -42,35 +42,16 @@ export XDG_RUNTIME_DIR="$work"
 pids=
 trap 'kill $pids 2>/dev/null || true; rm -rf "$work"' EXIT
 
-# A window manager announces itself on the root window once it runs. On a loaded machine one
-# now and then dies while starting up; a second start is what a user's session would do too.
-# mutter and xfwm4 run in a D-Bus session of their own, which ends with them.
-start_manager() {
-  case $manager in
-    openbox) openbox >>"$work/wm.log" 2>&1 & ;;
-    metacity) metacity --replace >>"$work/wm.log" 2>&1 & ;;
-    mutter) NO_AT_BRIDGE=1 dbus-run-session -- mutter --x11 --replace --sm-disable \
-      >>"$work/wm.log" 2>&1 & ;;
-    xfwm4) NO_AT_BRIDGE=1 dbus-run-session -- xfwm4 --replace >>"$work/wm.log" 2>&1 & ;;
-  esac
-  wm=$!
-  pids="$wm $pids"
-  for _ in $(seq 150); do
-    xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id' && return 0
-    kill -0 "$wm" 2>/dev/null || return 1
-    sleep 0.1
-  done
-  return 1
-}
-if [ "$manager" != none ] && ! start_manager && ! start_manager; then
-  cat "$work/wm.log"
-  fail "$manager did not start"
-fi
-# The window manager's own children (dbus-run-session's), ended by their ids at the end.
-[ "$manager" = none ] || pids="$(pgrep -P "$wm" | tr '\n' ' ')$pids"
-
 # shellcheck source=tests/support/x11-windows.sh
 . "$here/../support/x11-windows.sh"
+if [ "$manager" != none ]; then
+  if ! start_window_manager "$manager" "$work/wm.log"; then
+    cat "$work/wm.log"
+    fail "$manager did not start"
+  fi
+  pids="$window_manager $pids"
+fi
+
 # shellcheck source=tests/support/program-end.sh
 . "$here/../support/program-end.sh"
 
