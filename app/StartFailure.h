@@ -20,7 +20,7 @@ class StartFailureGuard {
   StartFailureGuard(StartFailureGuard&&) = delete;
   StartFailureGuard& operator=(StartFailureGuard&&) = delete;
 
-  // The application object exists: the window system was reached.
+  // The main window exists: the window system was reached and took it.
   void Started();
 
  private:

@@ -4,6 +4,7 @@
 #include "KeyChoices.h"
 #include "KeyTextBox.h"
 #include "QualityReport.h"
+#include "ReportBoxText.h"
 
 #include <QCheckBox>
 #include <QCloseEvent>
@@ -13,18 +14,15 @@
 #include <QPushButton>
 #include <QScrollBar>
 
+#include <chrono>
 #include <optional>
+#include <string>
 
 namespace morvane {
 namespace {
 
 // Colour 7 of the classic 16-colour palette.
 const QColor kLightGrey(192, 192, 192);
-
-// The closing animation may take this long at most, so that the program is gone within 2 s of
-// the close request also where each pass is slow (about 40 ms under wine) and the window system
-// takes its time to let the window go.
-constexpr qint64 kAnimationMilliseconds = 1500;
 
 void PaintGrey(QWidget* widget) {
   QPalette palette = widget->palette();
@@ -59,6 +57,11 @@ void Form1::ConnectHandlers() {
   connect(text1_, &QLineEdit::textChanged, this, &Form1::Text1_Change);
   // A key selected in the box to check must not outlive its text in the primary selection.
   connect(text3_, &QLineEdit::textChanged, this, [this] { services_.ClearOwnSelection(); });
+  // A key copied out of a box is marked as secret on the clipboard, as the mirror's copy is.
+  for (KeyTextBox* box : {text1_, text3_}) {
+    connect(box, &KeyTextBox::copyRequested, this,
+            [this](const QString& text) { services_.SetClipboardText(text.toStdString()); });
+  }
 }
 
 void Form1::closeEvent(QCloseEvent* event) {
@@ -84,14 +87,12 @@ void Form1::Form_Load() {
 
 void Form1::Form_Unload() {
   services_.ClearOwnSelection();  // the keys go with the window
-  // Free the window's size so that it can shrink; its layout is fixed only while it is used.
-  setMinimumSize(0, 0);
-  setMaximumSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX);
   QElapsedTimer clock;
   clock.start();
-  // However the animation ends (off the screen, stuck, out of time), the program ends after it.
+  // However the animation ends (off the screen, kept in place, out of time), the program ends
+  // after it.
   RunClosingAnimation(services_.MainWindowGeometry(),
-                      [&] { return clock.elapsed() >= kAnimationMilliseconds; });
+                      [&] { return std::chrono::milliseconds(clock.elapsed()); });
   services_.EndProgram();
 }
 
@@ -168,8 +169,9 @@ void Form1::Text1_Change() {
 }
 
 void Form1::ShowKeyQuality() {
-  const QualityReport report = MakeQualityReport(text1_->text().toStdString());
-  services_.ShowMessageBox(report.box, report.prompt, report.title);
+  const std::string key = text1_->text().toStdString();
+  const QualityReport report = ReportForScore(IsolatedKey(key), CheckKey(key));
+  services_.ShowMessageBox(report.box, ShortenedForDisplay(report.prompt), report.title);
 }
 
 }  // namespace morvane

@@ -1,15 +1,23 @@
 #include "QtPlatformServices.h"
 
+#include <QAbstractNativeEventFilter>
 #include <QApplication>
 #include <QClipboard>
+#include <QCloseEvent>
 #include <QMessageBox>
 #include <QMimeData>
 #include <QUtf8StringView>
+#include <QWidget>
 
-#include <algorithm>
-#include <cstddef>
+#if QT_CONFIG(xcb)
+#include <xcb/xcb.h>
+#endif
+
+#include <cstdint>
+#include <functional>
 #include <initializer_list>
 #include <memory>
+#include <utility>
 
 namespace morvane {
 namespace {
@@ -20,59 +28,6 @@ QString FromUtf8(std::string_view text) {
 
 // The mark that KDE's Klipper and other clipboard managers read as "do not keep this".
 const QString kSecretHint = QStringLiteral("x-kde-passwordManagerHint");
-
-// Longer lines are shortened in the middle for display. A message box wraps a long key at about
-// 1,000 pixels, so a pasted text of a million characters would make a box a hundred thousand
-// pixels tall that takes seconds to lay out, and nobody could read it anyway.
-constexpr std::size_t kLongestShownLine = 1000;
-constexpr std::size_t kShownEnd = 60;  // characters kept at each end, about 400 pixels each
-
-bool StartsCharacter(char byte) {
-  return (static_cast<unsigned char>(byte) & 0xC0U) != 0x80U;  // not a continuation byte
-}
-
-// The bytes of the first `count` characters of UTF-8 `text`.
-std::size_t BytesOfFirst(std::string_view text, std::size_t count) {
-  std::size_t end = 0;
-  for (std::size_t started = 0; end < text.size(); ++end) {
-    if (StartsCharacter(text[end]) && started++ == count) break;
-  }
-  return end;
-}
-
-// The bytes of the last `count` characters of UTF-8 `text`.
-std::size_t BytesOfLast(std::string_view text, std::size_t count) {
-  std::size_t start = text.size();
-  for (std::size_t started = 0; start > 0 && started < count;) {
-    if (StartsCharacter(text[--start])) ++started;
-  }
-  return text.size() - start;
-}
-
-// Works on the UTF-8 text, so that a key of ten million characters is never converted whole
-// only to show 120 of them.
-QString ShortenedLine(std::string_view line) {
-  if (line.size() <= kLongestShownLine) return FromUtf8(line);
-  const auto characters =
-      static_cast<std::size_t>(std::count_if(line.begin(), line.end(), StartsCharacter));
-  if (characters <= kLongestShownLine) return FromUtf8(line);
-  return FromUtf8(line.substr(0, BytesOfFirst(line, kShownEnd))) +
-         QStringLiteral(" [\u2026 %L1 characters left out \u2026] ")
-             .arg(static_cast<qulonglong>(characters - 2 * kShownEnd)) +
-         FromUtf8(line.substr(line.size() - BytesOfLast(line, kShownEnd)));
-}
-
-QString ShownPrompt(std::string_view prompt) {
-  constexpr std::string_view kLineBreak = "\r\n";
-  QStringList lines;
-  for (std::size_t start = 0;;) {
-    const std::size_t end = prompt.find(kLineBreak, start);
-    lines << ShortenedLine(prompt.substr(start, end - start));
-    if (end == std::string_view::npos) break;
-    start = end + kLineBreak.size();
-  }
-  return lines.join(QStringLiteral("\r\n"));
-}
 
 // Plain text marked as secret where the desktop has a convention for it, so that clipboard
 // managers and histories do not keep it.
@@ -107,6 +62,36 @@ void MarkOwnSelectionSecret(QClipboard& clipboard) {
   clipboard.setMimeData(SecretText(data->text()).release(), QClipboard::Selection);
 }
 
+// Calls `destroyed` when the X server reports that another client has destroyed `window`, as
+// `xdotool windowclose` does. Qt itself would go on running with no window.
+class WindowDestroyedWatch final : public QAbstractNativeEventFilter {
+ public:
+  WindowDestroyedWatch(const QWidget& window, std::function<void()> destroyed)
+      : window_(window), destroyed_(std::move(destroyed)) {}
+
+  bool nativeEventFilter(const QByteArray& type, void* message, qintptr* /*result*/) override {
+#if QT_CONFIG(xcb)
+    if (type != "xcb_generic_event_t") return false;
+    const auto* event = static_cast<const xcb_generic_event_t*>(message);
+    constexpr std::uint8_t kSentByAClient = 0x80;
+    if ((event->response_type & ~kSentByAClient) == XCB_DESTROY_NOTIFY &&
+        window_.internalWinId() != 0 &&
+        reinterpret_cast<const xcb_destroy_notify_event_t*>(event)->window ==
+            window_.internalWinId()) {
+      destroyed_();
+    }
+#else
+    Q_UNUSED(type);
+    Q_UNUSED(message);
+#endif
+    return false;
+  }
+
+ private:
+  const QWidget& window_;
+  std::function<void()> destroyed_;
+};
+
 }  // namespace
 
 QtPlatformServices::QtPlatformServices() {
@@ -117,6 +102,17 @@ QtPlatformServices::QtPlatformServices() {
 
 QtPlatformServices::~QtPlatformServices() {
   QObject::disconnect(selection_watch_);
+  if (destroy_watch_) QCoreApplication::instance()->removeNativeEventFilter(destroy_watch_.get());
+}
+
+void QtPlatformServices::SetMainWindow(QWidget& window) {
+  geometry_.SetWindow(window);
+  if (destroy_watch_) QCoreApplication::instance()->removeNativeEventFilter(destroy_watch_.get());
+  destroy_watch_ = std::make_unique<WindowDestroyedWatch>(window, [this, &window] {
+    geometry_.ForgetWindow();
+    QCoreApplication::postEvent(&window, new QCloseEvent);
+  });
+  QCoreApplication::instance()->installNativeEventFilter(destroy_watch_.get());
 }
 
 void QtPlatformServices::ShowMessageBox(MessageBoxStyle style, std::string_view prompt,
@@ -127,7 +123,7 @@ void QtPlatformServices::ShowMessageBox(MessageBoxStyle style, std::string_view 
                                                  : QMessageBox::Information);
   box.setWindowTitle(FromUtf8(title));
   box.setTextFormat(Qt::PlainText);
-  box.setText(ShownPrompt(prompt));
+  box.setText(FromUtf8(prompt));
   box.setStandardButtons(QMessageBox::Ok);
   box.exec();
 }

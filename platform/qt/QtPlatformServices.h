@@ -6,6 +6,9 @@
 
 #include <QMetaObject>
 
+#include <memory>
+
+class QAbstractNativeEventFilter;
 class QWidget;
 
 namespace morvane {
@@ -22,8 +25,10 @@ class QtPlatformServices final : public PlatformServices {
   QtPlatformServices(QtPlatformServices&&) = delete;
   QtPlatformServices& operator=(QtPlatformServices&&) = delete;
 
-  // The window that MainWindowGeometry() moves and resizes; set once it exists.
-  void SetMainWindow(QWidget& window) { geometry_.SetWindow(window); }
+  // The window that MainWindowGeometry() moves and resizes; set once it exists. Should another
+  // program destroy it, the window is sent a close event, as if it had been closed, and its
+  // geometry refuses every change from then on.
+  void SetMainWindow(QWidget& window);
 
   RandomServices& Random() override { return random_; }
 
@@ -43,6 +48,7 @@ class QtPlatformServices final : public PlatformServices {
   SystemRandomServices random_;
   QtWindowGeometry geometry_;
   QMetaObject::Connection selection_watch_;
+  std::unique_ptr<QAbstractNativeEventFilter> destroy_watch_;
 };
 
 }  // namespace morvane

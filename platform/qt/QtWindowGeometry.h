@@ -2,6 +2,8 @@
 
 #include "PlatformServices.h"
 
+#include <QRect>
+
 #include <optional>
 
 class QWidget;
@@ -11,13 +13,19 @@ namespace morvane {
 // The outer geometry of a top-level widget, with twips converted to logical pixels. Without a
 // widget every read gives 0 and every write is refused.
 //
-// Under a window manager a request to move or resize reaches the window only later, so reading
-// the window back right after a write can give an older geometry, and a read-add-write loop
-// would undo its own progress. Reads therefore answer with the geometry last asked for, taken
-// from the window at the first read; ShowChanges() passes it on to the window system.
+// Writes gather into one request that ShowChanges() passes on to the window system. Under a
+// window manager the request reaches the window only later, and Qt reports the geometry asked
+// for at once, so ShowChanges() waits until the window system has answered (on X11 its
+// ConfigureNotify for the window, on Wayland the compositor's next frame), for a short time at
+// most, and reads then give what the window system made of the request. A window system that
+// does not answer in time is taken to have left the window where it was. No request ever asks
+// for a window larger, higher or further left than the one before, so a late answer cannot
+// make the window grow back.
 class QtWindowGeometry final : public WindowGeometry {
  public:
   void SetWindow(QWidget& window);
+  // The window is gone (another program destroyed it): from now on every write is refused.
+  void ForgetWindow();
 
   float Top() const override;
   float Left() const override;
@@ -27,8 +35,8 @@ class QtWindowGeometry final : public WindowGeometry {
   // is minimised, maximised or full screen.
   bool SetTop(float twips) override;
   bool SetLeft(float twips) override;
-  // Sizes stop at the smallest that still shows: one pixel inside the frame. At that size a
-  // smaller one is refused.
+  // Refused for a window that is minimised, maximised or full screen. Sizes stop at the smallest
+  // that still shows: one pixel inside the frame. At that size a smaller one is refused.
   bool SetWidth(float twips) override;
   bool SetHeight(float twips) override;
   float ScreenWidth() const override;
@@ -42,11 +50,18 @@ class QtWindowGeometry final : public WindowGeometry {
     float height = 0;
   };
 
+  static Outer FromFrame(const QRect& frame);
   Outer& Wanted() const;
+  bool InNormalState() const;
   bool CanMove() const;
+  bool SetSize(float& size, float twips, int frame) const;
+  // Asks for `inside` and waits for the window system's answer; false if none came in time.
+  bool ApplyAndWait(const QRect& inside);
 
   QWidget* window_ = nullptr;
-  mutable std::optional<Outer> wanted_;  // twips; empty until the first read or write
+  mutable std::optional<Outer> wanted_;  // twips; empty until the first read or write of a change
+  std::optional<Outer> shown_;           // twips; what the window system showed after a change
+  std::optional<QRect> last_request_;    // the frame last asked for, in pixels
 };
 
 }  // namespace morvane

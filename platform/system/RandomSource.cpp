@@ -5,6 +5,7 @@
 #include <bit>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <span>
 
 #if defined(_WIN32)
@@ -79,6 +80,7 @@ void RandomSource::Fill(std::span<float> draws) {
         std::min(draws.size() - done, (kBlockBytes - next_byte_) / kBytesPerDraw);
     for (std::size_t i = 0; i < count; ++i)
       draws[done + i] = DrawAt(next_byte_ + i * kBytesPerDraw);
+    std::memset(block_.data() + next_byte_, 0, count * kBytesPerDraw);
     next_byte_ += count * kBytesPerDraw;
     done += count;
   }

@@ -15,6 +15,9 @@ namespace morvane {
 // the kernel for every byte; elsewhere the operating system fills the block itself. Reseed mixes a
 // seed in by XOR, which keeps every draw uniform and can never make the output predictable: a key
 // must not be recomputable from the moment it was made.
+//
+// Bytes read 0 once they are handed out, and a seed once it has made its block, so that a memory
+// image taken after a key was made holds nothing it was made from (as OpenBSD's arc4random does).
 class RandomSource {
  public:
   RandomSource();
@@ -26,12 +29,16 @@ class RandomSource {
   float Next() {
     if (next_byte_ == kBlockBytes) Refill();
     const float draw = DrawAt(next_byte_);
+    std::memset(block_.data() + next_byte_, 0, kBytesPerDraw);
     next_byte_ += kBytesPerDraw;
     return draw;
   }
 
   // The next draws.size() draws, the same as calling Next for each.
   void Fill(std::span<float> draws);
+
+  // The block that draws are taken from, for tests: the bytes handed out so far read 0.
+  std::span<const unsigned char> Block() const { return {block_.data(), kBlockBytes}; }
 
  private:
   // Three bytes, read as one word of four and masked: the block has a spare byte at its end.

@@ -44,6 +44,18 @@ std::set<morvane::CharCode> CodesIn(const std::string& keys) {
   return codes;
 }
 
+// `count` draws of `source`, one Next at a time when `batch` is 0, else by Fill in batches.
+std::vector<float> Draw(morvane::RandomSource& source, std::size_t count, std::size_t batch) {
+  std::vector<float> draws(count);
+  if (batch == 0) {
+    for (float& draw : draws) draw = source.Next();
+  }
+  for (std::size_t done = 0; batch > 0 && done < count; done += batch) {
+    source.Fill(std::span(draws).subspan(done, std::min(batch, count - done)));
+  }
+  return draws;
+}
+
 }  // namespace
 
 class RandomSourceTest : public QObject {
@@ -66,15 +78,7 @@ class RandomSourceTest : public QObject {
     QFETCH(int, batch);
     morvane::RandomSource source;
     source.Reseed(43200.25F);  // the time of day is mixed in and must not spoil the draws
-    std::vector<float> draws(kDraws);
-    if (batch == 0) {
-      for (float& draw : draws) draw = source.Next();
-    } else {
-      for (std::size_t done = 0; done < draws.size(); done += static_cast<std::size_t>(batch)) {
-        source.Fill(std::span(draws).subspan(
-            done, std::min(static_cast<std::size_t>(batch), draws.size() - done)));
-      }
-    }
+    const std::vector<float> draws = Draw(source, kDraws, static_cast<std::size_t>(batch));
     std::vector<std::array<unsigned, 3>> bytes(kDraws);
     for (std::size_t i = 0; i < draws.size(); ++i) {
       QVERIFY(draws[i] >= 0.0F && draws[i] < 1.0F);
@@ -143,6 +147,33 @@ class RandomSourceTest : public QObject {
     QCOMPARE(codes.size(), static_cast<std::size_t>(last - first + 1));
     QCOMPARE(int(*codes.begin()), first);
     QCOMPARE(int(*codes.rbegin()), last);
+  }
+
+  // What a key was made from is gone at once: the bytes of every draw handed out read 0, the
+  // bytes still to come do not. A block holds 21,846 draws.
+  void wipesTheBytesItHandsOut_data() {
+    QTest::addColumn<int>("batch");  // draws per Fill; 0 for one Next at a time
+    QTest::addColumn<int>("draws");
+    QTest::addColumn<int>("wipedBytes");  // at the start of the block drawn from last
+    // clang-format off
+    QTest::addRow("one draw") << 0 << 1 << 3;
+    QTest::addRow("1000 draws, one at a time") << 0 << 1000 << 3000;
+    QTest::addRow("1000 draws in one batch") << 1000 << 1000 << 3000;
+    QTest::addRow("a block and one more, one at a time") << 0 << 21847 << 3;
+    QTest::addRow("a block and one more, in batches") << 1000 << 21847 << 3;
+    // clang-format on
+  }
+  void wipesTheBytesItHandsOut() {
+    QFETCH(int, batch);
+    QFETCH(int, draws);
+    QFETCH(int, wipedBytes);
+    morvane::RandomSource source;
+    Draw(source, static_cast<std::size_t>(draws), static_cast<std::size_t>(batch));
+    const std::span<const unsigned char> block = source.Block();
+    const auto zero = [](unsigned char byte) { return byte == 0; };
+    const auto wiped_end = block.begin() + wipedBytes;
+    QVERIFY(std::all_of(block.begin(), wiped_end, zero));
+    QVERIFY(!std::all_of(wiped_end, block.end(), zero));
   }
 
   // The same time of day must not give the same key: anyone could recompute it.

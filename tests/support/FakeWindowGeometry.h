@@ -22,7 +22,7 @@ class FakeWindowGeometry final : public WindowGeometry {
   bool moves_refused = false;  // only moves are refused, as on Wayland
   bool top_refused = false;    // only moving down is refused, as at a screen's bottom edge
   std::vector<std::string> log;
-  int passes = 0;
+  int changes_shown = 0;  // ShowChanges() calls
 
   float Top() const override { return top; }
   float Left() const override { return left; }
@@ -35,7 +35,7 @@ class FakeWindowGeometry final : public WindowGeometry {
   bool SetWidth(float twips) override { return Resize("width", width, twips); }
   bool SetHeight(float twips) override { return Resize("height", height, twips); }
   float ScreenWidth() const override { return 3000; }
-  void ShowChanges() override { ++passes; }
+  void ShowChanges() override { ++changes_shown; }
 
  private:
   // Below the minimum the size stops there; at the minimum a smaller one is refused.

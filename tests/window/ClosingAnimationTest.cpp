@@ -3,15 +3,26 @@
 
 #include <QTest>
 
+#include <chrono>
 #include <string>
 #include <vector>
 
 using morvane::AnimationEnd;
 using morvane::RunClosingAnimation;
+using std::chrono::milliseconds;
 
 Q_DECLARE_METATYPE(AnimationEnd)
 
+// The fake window starts at left 1500, top 1500, 5295 x 3615 twips, on a screen 3000 twips wide.
 using FakeWindow = morvane::testing::FakeWindowGeometry;
+
+namespace {
+
+QRectF Geometry(const FakeWindow& window) {
+  return {window.left, window.top, window.width, window.height};
+}
+
+}  // namespace
 
 class ClosingAnimationTest : public QObject {
   Q_OBJECT
@@ -19,52 +30,49 @@ class ClosingAnimationTest : public QObject {
  private slots:
   void changesTopLeftWidthHeightInThisOrder() {
     FakeWindow window;
-    RunClosingAnimation(window, [] { return false; });
+    RunClosingAnimation(window, [] { return milliseconds(0); });
     const std::vector<std::string> first_writes(window.log.begin(), window.log.begin() + 5);
     QCOMPARE(first_writes, std::vector<std::string>(
                                {"top 1530", "left 1530", "width 5235", "height 3555", "top 1560"}));
   }
 
-  // The top is compared with the screen's width after each pass.
-  void alwaysEnds_data() {
+  // The window system takes `changeTime` to show each change; the window is 600 twips at its
+  // smallest. Where it is slow, several passes go into one change, so that the window still leaves
+  // the screen in about a second; where it keeps the window from moving down, the window shrinks
+  // as far as it can and the animation ends there.
+  void endsOffTheScreenOrWhereTheWindowIsKept_data() {
     QTest::addColumn<float>("top");
-    QTest::addColumn<float>("minimumSize");
-    QTest::addColumn<QString>("refused");  // "top", "moves" or "all" writes
-    QTest::addColumn<int>("timeLimit");    // passes until the time runs out; 0 for never
+    QTest::addColumn<QString>("refused");  // "everything", "moves" or "moving down"
+    QTest::addColumn<int>("changeTime");   // milliseconds
     QTest::addColumn<AnimationEnd>("end");
-    QTest::addColumn<int>("passes");
-    QTest::addColumn<float>("width");
-    const auto row = [](const char* name, float top, float minimum, const char* refused, int time,
-                        AnimationEnd end, int passes, float width) {
-      QTest::addRow("%s", name) << top << minimum << QString::fromLatin1(refused) << time << end
-                                << passes << width;
-    };
-    row("top equal to the width is not past it", 2970, 0, "", 0, AnimationEnd::LeftScreen, 2, 5175);
-    row("already beyond: still one pass", 9000, 0, "", 0, AnimationEnd::LeftScreen, 1, 5235);
-    row("at its smallest it only moves", 0, 600, "", 0, AnimationEnd::LeftScreen, 101, 600);
-    row("a window kept in place stops", 1500, 0, "all", 0, AnimationEnd::MoveRefused, 1, 5295);
-    row("refused moves stop after a pass that shrinks", 1500, 0, "moves", 0,
-        AnimationEnd::MoveRefused, 1, 5235);
-    row("a window kept from moving down stops too", 1500, 0, "top", 0, AnimationEnd::MoveRefused, 1,
-        5235);
-    row("time runs out", -1e6F, 0, "", 5, AnimationEnd::OutOfTime, 5, 4995);
+    QTest::addColumn<int>("changesShown");
+    QTest::addColumn<QRectF>("geometry");  // left, top, width, height
+    // clang-format off
+    QTest::addRow("top equal to the screen's width is not past it") << 2970.0F << "" << 0 << AnimationEnd::LeftScreen << 2 << QRectF(1560, 3030, 5175, 3495);
+    QTest::addRow("top beyond the screen already: still one pass") << 9000.0F << "" << 0 << AnimationEnd::LeftScreen << 1 << QRectF(1530, 9030, 5235, 3555);
+    QTest::addRow("shrinks to its smallest, then only moves") << 0.0F << "" << 0 << AnimationEnd::LeftScreen << 101 << QRectF(4530, 3030, 600, 600);
+    QTest::addRow("kept in place: one pass") << 1500.0F << "everything" << 0 << AnimationEnd::KeptInPlace << 1 << QRectF(1500, 1500, 5295, 3615);
+    QTest::addRow("moves refused, as on Wayland: shrinks, then ends") << 1500.0F << "moves" << 0 << AnimationEnd::KeptInPlace << 80 << QRectF(1500, 1500, 600, 600);
+    QTest::addRow("moving down refused, as at an edge: shrinks, then ends") << 1500.0F << "moving down" << 0 << AnimationEnd::KeptInPlace << 80 << QRectF(3900, 1500, 600, 600);
+    QTest::addRow("20 ms a change: 1,101 passes in 50 changes") << -30000.0F << "" << 20 << AnimationEnd::LeftScreen << 50 << QRectF(34530, 3030, 600, 600);
+    QTest::addRow("200 ms a change: still off the screen") << -30000.0F << "" << 200 << AnimationEnd::LeftScreen << 5 << QRectF(34530, 3030, 600, 600);
+    QTest::addRow("2 s a change: out of time after one") << -30000.0F << "" << 2000 << AnimationEnd::OutOfTime << 1 << QRectF(1530, -29970, 5235, 3555);
+    // clang-format on
   }
-  void alwaysEnds() {
+  void endsOffTheScreenOrWhereTheWindowIsKept() {
     QFETCH(float, top);
-    QFETCH(float, minimumSize);
     QFETCH(QString, refused);
-    QFETCH(int, timeLimit);
+    QFETCH(int, changeTime);
     FakeWindow window;
     window.top = top;
-    window.minimum_size = minimumSize;
-    window.frozen = refused == QLatin1String("all");
+    window.minimum_size = 600;
+    window.frozen = refused == QLatin1String("everything");
     window.moves_refused = refused == QLatin1String("moves");
-    window.top_refused = refused == QLatin1String("top");
-    // However it goes wrong, an animation that does not stop in time ends the row quickly.
-    const auto out_of_time = [&] { return window.passes == timeLimit || window.passes > 10'000; };
-    QTEST(RunClosingAnimation(window, out_of_time), "end");
-    QTEST(window.passes, "passes");
-    QTEST(window.width, "width");
+    window.top_refused = refused == QLatin1String("moving down");
+    const auto elapsed = [&] { return milliseconds(window.changes_shown * changeTime); };
+    QTEST(RunClosingAnimation(window, elapsed), "end");
+    QTEST(window.changes_shown, "changesShown");
+    QTEST(Geometry(window), "geometry");
   }
 
   // Every pass takes 30 twips off each side, which keeps the centre, until the smallest size;
@@ -82,8 +90,11 @@ class ClosingAnimationTest : public QObject {
     FakeWindow window;
     window.top = -3000;
     window.minimum_size = 600;
-    RunClosingAnimation(window, [&] { return window.passes == passes; });
-    QTEST(QRectF(window.left, window.top, window.width, window.height), "geometry");
+    // A quick window system: one pass a change, until the time is up after `passes`.
+    RunClosingAnimation(window, [&] {
+      return window.changes_shown < passes ? milliseconds(0) : morvane::kLongestClosing;
+    });
+    QTEST(Geometry(window), "geometry");
   }
 };
 

@@ -363,10 +363,49 @@ class Form1Test : public QObject {
     QTest::addRow("markup stays text")
         << "<b>x</b>" << kReportTitle
         << "The Key Generated: <b>x</b>\r\n\r\nIs Weak Quality:  48 Percent";
-    const QString past_limit = QString(99'999, 'a') + 'b';
+    // Too long for any screen, a line keeps its first and last 60 characters; characters, not
+    // bytes, count. Too many lines, and the text keeps its first and last 4.
+    const QString a = QStringLiteral("a");
+    const QString euro = QStringLiteral("\u20AC");
+    const QString strong = QStringLiteral("\r\n\r\nIs Very Strong Quality:  100 Percent");
     QTest::addRow("past Qt's usual limit of 32767")
-        << past_limit << kReportTitle
-        << "The Key Generated: " + past_limit + "\r\n\r\nIs Very Strong Quality:  100 Percent";
+        << QString(99'999, 'a') + 'b' << kReportTitle
+        << "The Key Generated: " + a.repeated(41) + " [\u2026 99,899 characters left out \u2026] " +
+               a.repeated(59) + 'b' + strong;
+    QTest::addRow("1,000 characters in its line stay whole")
+        << "Ab1" + euro.repeated(978) << kReportTitle
+        << "The Key Generated: Ab1" + euro.repeated(978) + strong;
+    QTest::addRow("1,001 characters of three bytes")
+        << "Ab1" + euro.repeated(979) << kReportTitle
+        << "The Key Generated: Ab1" + euro.repeated(38) +
+               " [\u2026 881 characters left out \u2026] " + euro.repeated(60) + strong;
+    QTest::addRow("two lines beyond 120 characters share the room")
+        << QString(150, 'A') + '\n' + QString(149, 'b') + '1' << kReportTitle
+        << "The Key Generated: " + QString(41, 'A') + " [\u2026 49 characters left out \u2026] " +
+               QString(60, 'A') + '\n' + QString(60, 'b') +
+               " [\u2026 30 characters left out \u2026] " + QString(59, 'b') + '1' + strong;
+    QTest::addRow("400 line breaks")
+        << "Aa1!" + QString(400, '\n') + "end" << kReportTitle
+        << "The Key Generated: Aa1!\n\n\n\r\n[\u2026 395 lines left out \u2026]\r\n\nend" + strong;
+    // Direction controls in a key reorder only the key: it is isolated, from U+2068 (">") to
+    // U+2069 ("<"), and so is each kept end of a shortened line. "!" is U+202E, an override.
+    const auto bidi = [](const QString& text) {
+      return QString(text)
+          .replace('!', QChar(0x202E))
+          .replace('>', QChar(0x2068))
+          .replace('<', QChar(0x2069));
+    };
+    QTest::addRow("an override stays inside the key")
+        << bidi("Aa1!evil.exe") << kReportTitle
+        << bidi("The Key Generated: >Aa1!evil.exe<") + strong;
+    QTest::addRow("an isolate that the key closes without opening")
+        << bidi("<!Ab1c") << kReportTitle
+        << bidi("The Key Generated: >><!Ab1c<\r\n\r\nIs Strong Quality:  81 Percent");
+    QTest::addRow("an override at the start of a long key leaves the note alone")
+        << bidi("!") + a.repeated(2000) + "Z1" << kReportTitle
+        << bidi(">The Key Generated: >!") + a.repeated(39) +
+               bidi("<< [\u2026 1,904 characters left out \u2026] >>") + a.repeated(57) +
+               bidi("Z1<<") + strong;
   }
   void checksATypedKey() {
     QFETCH(QString, key);
@@ -413,15 +452,16 @@ class Form1Test : public QObject {
 
   // However it is pasted, a long key is whole in the box but kept out of the line edit's layout
   // and undo record, which take seconds for millions of characters; a short one is pasted the
-  // line edit's own way, with undo. Pasted over selected text, it takes that text's place.
+  // line edit's own way. Pasted over selected text, it takes that text's place. Either way the
+  // paste is an undo step of its own, apart from what was typed before it.
   void pastesLongKeysInOneStep_data() {
     QTest::addColumn<QString>("route");
     QTest::addColumn<QString>("typed");  // the key goes where "|" stands, or over "xy" selected
     QTest::addColumn<int>("length");
-    QTest::addColumn<bool>("shown");  // laid out and undoable
+    QTest::addColumn<bool>("shown");  // laid out
     for (const char* route : {"Ctrl+V", "Shift+Insert", "context menu"}) {
-      QTest::addRow("%s, 10,001 characters in all", route) << route << "<|>" << 9'999 << false;
-      QTest::addRow("%s, 10,000 characters in all", route) << route << "<|>" << 9'998 << true;
+      QTest::addRow("%s, 10,001 characters in all", route) << route << "ab|" << 9'999 << false;
+      QTest::addRow("%s, 10,000 characters in all", route) << route << "ab|" << 9'998 << true;
       QTest::addRow("%s, over a selection, 10,001 in all", route)
           << route << "<xy>" << 9'999 << false;
       QTest::addRow("%s, over a selection, 10,000 in all", route)
@@ -434,23 +474,29 @@ class Form1Test : public QObject {
     QFETCH(int, length);
     QFETCH(bool, shown);
     QLineEdit* box = Text(3);
-    QTest::keyClicks(box, QString(typed).remove('|'));
-    if (typed.contains('|')) {
-      box->setCursorPosition(static_cast<int>(typed.indexOf('|')));
-    } else {
-      box->setSelection(static_cast<int>(typed.indexOf(QStringLiteral("xy"))), 2);
-    }
+    const QString marker = typed.contains('|') ? QStringLiteral("|") : QStringLiteral("xy");
+    const QString before = QString(typed).remove('|');
+    QTest::keyClicks(box, before);
+    if (marker == QLatin1String("xy"))
+      box->setSelection(static_cast<int>(typed.indexOf(marker)), 2);
     const QString key = QString(length - 1, 'k') + 'Z';
+    const QString after = QString(typed).replace(marker, key);
     QGuiApplication::clipboard()->setText(key);
     if (route == QLatin1String("Ctrl+V")) QTest::keyClick(box, Qt::Key_V, Qt::ControlModifier);
     if (route == QLatin1String("Shift+Insert")) {
       QTest::keyClick(box, Qt::Key_Insert, Qt::ShiftModifier);
     }
     if (route == QLatin1String("context menu")) ChooseFromContextMenu(box, "Paste");
-    QCOMPARE(box->text(), '<' + key + '>');
-    QCOMPARE(box->cursorPosition(), length + 1);
+    QCOMPARE(box->text(), after);
+    QCOMPARE(box->cursorPosition(), typed.indexOf(marker) + length);
     QCOMPARE(box->displayText().isEmpty(), !shown);
-    QCOMPARE(box->isUndoAvailable(), shown);
+    QTest::keyClick(box, Qt::Key_Z, Qt::ControlModifier);
+    QCOMPARE(box->text(), before);
+    QTest::keyClick(box, Qt::Key_Z, Qt::ControlModifier | Qt::ShiftModifier);
+    QCOMPARE(box->text(), after);
+    QTest::keyClick(box, Qt::Key_Z, Qt::ControlModifier);
+    QTest::keyClick(box, Qt::Key_Y, Qt::ControlModifier);
+    QCOMPARE(box->text(), after);
   }
 
   // Through a plain QLineEdit pointer too, as every caller of setText may hold one.

@@ -1,4 +1,6 @@
 #include "QtPlatformServices.h"
+#include "QualityReport.h"
+#include "ReportBoxText.h"
 
 #include <QApplication>
 #include <QClipboard>
@@ -22,6 +24,7 @@ struct SeenBox {
   QString text;
   QMessageBox::Icon icon = QMessageBox::NoIcon;
   Qt::TextFormat format = Qt::AutoText;
+  QSize size;  // with the window frame
 };
 
 // Shows a box through the real service and notes what its label showed before answering it. The
@@ -33,7 +36,8 @@ SeenBox ShowAndAnswer(MessageBoxStyle style, const QString& prompt, const QStrin
     auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
     const auto* label = box ? box->findChild<QLabel*>(QStringLiteral("qt_msgbox_label")) : nullptr;
     if (label == nullptr) return;
-    seen = {box->windowTitle(), label->text(), box->icon(), label->textFormat()};
+    seen = {box->windowTitle(), label->text(), box->icon(), label->textFormat(),
+            box->frameGeometry().size()};
     QTest::keyClick(box, Qt::Key_Return);
   });
   poll.start(10);
@@ -75,31 +79,27 @@ class QtPlatformServicesTest : public QObject {
     QTEST(seen.icon, "icon");
   }
 
-  // A line too long for any screen keeps its two ends and says how much was left out.
-  // A line too long for any screen keeps 60 characters at each end and says how many were left
-  // out; characters, not bytes, count.
-  void shortensOverlongLinesForDisplay_data() {
-    QTest::addColumn<QString>("line");
-    QTest::addColumn<QString>("shown");
-    const QString euro = QStringLiteral("\u20AC");
-    QTest::addRow("a million ASCII characters")
-        << QString(500, 'x') + QString(1'000'000, 'y') + QString(500, 'z')
-        << QString(60, 'x') + QStringLiteral(" [\u2026 1,000,880 characters left out \u2026] ") +
-               QString(60, 'z');
-    QTest::addRow("1,000 characters of 3,000 bytes stay whole")
-        << euro.repeated(1000) << euro.repeated(1000);
-    QTest::addRow("1,001 characters of three bytes")
-        << euro.repeated(1001)
-        << euro.repeated(60) + QStringLiteral(" [\u2026 881 characters left out \u2026] ") +
-               euro.repeated(60);
+  // However long or many-lined a key, its report, shortened for display, fits the screen.
+  void reportBoxFitsTheScreen_data() {
+    QTest::addColumn<QString>("key");
+    const QString words = QStringLiteral("Ab1 cd2 ");
+    QTest::addRow("400 line breaks") << "Aa1!" + QString(400, '\n') + "end";
+    QTest::addRow("a line of 1,000 characters and six of 120, all shown")
+        << words.repeated(122) + "Ab1 c" + ('\n' + words.repeated(15)).repeated(6);
+    QString nine_long_lines;
+    for (int line = 1; line <= 9; ++line)
+      nine_long_lines += words.repeated(1250) + QString::number(line) + '\n';
+    QTest::addRow("nine lines of 10,000 characters") << nine_long_lines;
   }
-  void shortensOverlongLinesForDisplay() {
-    QFETCH(QString, line);
-    const QString verdict = QStringLiteral("Is Very Strong Quality:  100 Percent");
-    const QString shown =
-        ShowAndAnswer(MessageBoxStyle::Information, line + "\r\n\r\n" + verdict, kReportTitle).text;
-    QTEST(shown.section(QStringLiteral("\r\n"), 0, 0), "shown");
-    QCOMPARE(shown.section(QStringLiteral("\r\n"), 1), "\r\n" + verdict);
+  void reportBoxFitsTheScreen() {
+    QFETCH(QString, key);
+    const std::string prompt =
+        morvane::ShortenedForDisplay(morvane::MakeQualityReport(key.toStdString()).prompt);
+    const SeenBox seen =
+        ShowAndAnswer(MessageBoxStyle::Information, QString::fromStdString(prompt), kReportTitle);
+    const QRect screen = QGuiApplication::primaryScreen()->availableGeometry();
+    QVERIFY2(seen.size.height() <= screen.height() && seen.size.width() <= screen.width(),
+             qPrintable(QStringLiteral("%1 x %2").arg(seen.size.width()).arg(seen.size.height())));
   }
 
   void putsTextOnTheClipboardMarkedSecret() {

@@ -35,6 +35,12 @@ class StartFailureTest : public QObject {
         << "wayland"
         << "nosuch"
         << "cannot open the Wayland display \"nosuch\"";
+    // Four messages, the last of them fatal once the window is made, and nothing known in them.
+    QTest::addRow("an unknown failure of several lines")
+        << "-"
+        << "linuxfb:fb=/nonexistent"
+        << ""
+        << "no window system to show the window on (Cannot create window: no screens available)";
   }
   void saysWhatIsMissingInOneLine() {
     QFETCH(QString, display);

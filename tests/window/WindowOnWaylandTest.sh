@@ -1,8 +1,8 @@
 #!/bin/sh
 # Drives the real program under sway, a Wayland compositor, running headless: generates a key
 # with the keyboard and reads the clipboard from another client, follows a selected key through
-# the primary selection, then closes the window as the compositor does and expects the program
-# to end on its own, cleanly. sway refuses to run as root, so as root the test runs everything
+# the primary selection, copies by every route, then closes the window as the compositor does,
+# watches it shrink in the compositor's tree and expects the program to end on its own, cleanly. sway refuses to run as root, so as root the test runs everything
 # as an unprivileged user of its own.
 # Usage: WindowOnWaylandTest.sh PROGRAM
 set -eu
@@ -60,6 +60,10 @@ app=$!
 pids="$app $pids"
 wait_for '"app_id": "org.morvane.Generator"' || fail "the window did not appear"
 
+# No other process of the same user may read the program's memory, and a crash writes no core.
+! as_user sh -c ": 2>/dev/null <'/proc/$app/mem'" || fail "another process of the user reads its memory"
+as_user cat "/proc/$app/limits" | grep -Eq '^Max core file size +0 +0 ' || fail "a crash would dump core"
+
 # The focus starts in the box to check; four tabs reach "Generate Password".
 keys -k Tab -k Tab -k Tab -k Tab -k space
 wait_for '"name": "Password Quality "' || fail "no report after generating"
@@ -82,8 +86,25 @@ keys -k Return
 wait_until_gone '"name": "Password Quality "' || fail "the report did not go away"
 [ -z "$(clipboard --primary)" ] || fail "the primary selection still holds a key after the next one"
 
-# The compositor asks the window to close; the program ends within two seconds, cleanly.
-client swaymsg '[app_id="org.morvane.Generator"] kill' >/dev/null
+# Every way of copying a key out of a box marks it as the mirror does (the Menu key opens the
+# box's context menu). The focus is on the key; the box to check comes before it.
+keys -M shift -k Tab -m shift
+for route in ctrl:c ctrl:Insert menu:c ctrl:x shift:Delete menu:t; do
+  case $route in
+    menu:*) copy="-k Menu -k ${route#menu:}" ;;
+    *) copy="-M ${route%%:*} -k ${route#*:} -m ${route%%:*}" ;;
+  esac
+  # shellcheck disable=SC2086 # the keys, split into words
+  keys -M ctrl -k a -m ctrl -k BackSpace "Copied by $route!" -M ctrl -k a -m ctrl $copy
+  sleep 0.3
+  [ "$(clipboard)" = "Copied by $route!" ] || fail "$route put '$(clipboard)' on the clipboard"
+  marked_secret || fail "$route left the clipboard unmarked"
+done
+
+# The compositor asks the window to close: the window shrinks, and the program ends within two
+# seconds, cleanly. The compositor's tree shows each size it takes.
+python3 "$(dirname "$0")/CloseAndWatchSway.py" "$socket" org.morvane.Generator ||
+  fail "the closing animation is wrong"
 expect_clean_end "$app" 'it was asked to close'
 
 echo "PASS (sway)"
