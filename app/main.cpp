@@ -1,6 +1,7 @@
 // Start-up: creates the main window and hands over to the event loop.
 #include "Form1.h"
 #include "MorvaneVersion.h"
+#include "ProtectProcess.h"
 #include "QtPlatformServices.h"
 #include "StartFailure.h"
 
@@ -11,6 +12,7 @@
 #include <cstdlib>
 
 int main(int argc, char* argv[]) {
+  morvane::ProtectProcess();
   morvane::StartFailureGuard start_failure;
   QApplication application(argc, argv);
   QApplication::setApplicationVersion(QStringLiteral(MORVANE_VERSION));

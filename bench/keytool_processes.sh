@@ -1,110 +1,155 @@
 #!/usr/bin/env bash
-# Times morvane-keytool as whole processes against the tools it is measured by, in one run:
-#   score on one line of 4,000,000 characters: at most 1.5 x `wc -m` on the same input, from a
-#     file and from a pipe;
-#   its memory on that line: at most about twice the line (2.2 x), over the tool's own at rest;
-#   generate --count 10000 --length 12: at least 8 x faster than `pwgen -s 12 10000` (goal 10 x).
-# Best of several runs each (hyperfine). Builds nothing.
+# Times morvane-keytool as whole processes against the tools it is measured by, in paired runs:
+# each round starts both commands one right after the other (in turns, which one first), so that
+# both meet the same load, and a target is judged by the median of the rounds' ratios.
+#   one key, generate against `pwgen -s 12 1`: at most 1.5 x the time;
+#   10,000 keys, generate --count 10000 --length 12 against `pwgen -s 12 10000`: at least 15 x
+#     quicker;
+#   score on one line of 4,000,000 characters against `wc -m`: at most 1.2 x, from a file and
+#     through a pipe;
+#   report --json on 1,000,000 short lines: at most 1.5 x the processor time of report;
+#   memory of score, report and report --json on lines up to the limit of 64 MiB: a peak of at
+#     most 3 x the line + 32 MiB.
+# Prints the load of the machine before and after. Builds nothing.
 #
-# Usage: bench/keytool_processes.sh BIN_DIR     (e.g. build/bin)
+# Usage: bench/keytool_processes.sh BIN_DIR [ROUNDS]     (e.g. build/bin; 31 rounds by default)
 set -euo pipefail
 
-if [[ $# -ne 1 || ! -x "$1/morvane-keytool" ]]; then
-  echo "usage: $0 BIN_DIR   (the directory holding a built morvane-keytool)" >&2
+if [[ $# -lt 1 || ! -x "$1/morvane-keytool" ]]; then
+  echo "usage: $0 BIN_DIR [ROUNDS]   (the directory holding a built morvane-keytool)" >&2
   exit 2
 fi
-for tool in hyperfine pwgen wc /usr/bin/time; do
+for tool in pwgen wc python3; do
   command -v "$tool" >/dev/null || { echo "$0: $tool is not installed" >&2; exit 2; }
 done
 
 keytool="$(cd "$1" && pwd)/morvane-keytool"
+rounds="${2:-31}"
 work="$(mktemp -d)"
 trap 'rm -rf "$work"' EXIT
 # wc -m counts characters only in a UTF-8 locale; in C it counts bytes.
 export LC_ALL=C.UTF-8
 
-# Inputs: random lower-case letters, and "a" 3,999,999 times then "b" (the worst case for a
-# repetition test), each a single line of 4,000,000 characters.
-# (tr ends on a broken pipe once head has enough, which is no failure here.)
-(set +o pipefail; LC_ALL=C tr -dc '[:lower:]' </dev/urandom | head -c 4000000 >"$work/random-letters.txt")
-echo >>"$work/random-letters.txt"
-{ head -c 3999999 /dev/zero | LC_ALL=C tr '\0' 'a'; echo b; } >"$work/a-then-b.txt"
-: >"$work/empty.txt"
-
-# best_ms CSV_FILE ROW: the fastest run of the ROW-th command, in milliseconds.
-best_ms() { awk -F, -v row="$2" 'NR == row + 1 { printf "%.1f", $7 * 1000 }' "$1"; }
-mean_ms() { awk -F, -v row="$2" 'NR == row + 1 { printf "%.1f", $2 * 1000 }' "$1"; }
-# peak_kib FILE: the tool's peak resident memory while scoring FILE, in KiB (GNU time).
-peak_kib() { /usr/bin/time -f %M "$keytool" score <"$1" 2>&1 >/dev/null; }
-
-failures=0
-report() {  # report NAME RATIO LIMIT HOW   (HOW: at-most or at-least)
-  local verdict
-  if awk -v r="$2" -v l="$3" -v how="$4" \
-      'BEGIN { exit !((how == "at-most" && r <= l) || (how == "at-least" && r >= l)) }'; then
-    verdict="met"
-  else
-    verdict="MISSED"
-    failures=$((failures + 1))
-  fi
-  printf '  %-48s %6.2f x (target: %s %s x)  %s\n' "$1" "$2" "${4/-/ }" "$3" "$verdict"
+# Inputs. Lines of 4,000,000 characters: random lower-case letters, and "a" 3,999,999 times then
+# "b" (the worst case for a repetition test). For memory: lines of random control characters
+# (each written as a four-character escape by report, six by report --json) just over 32 MiB,
+# where the reader's buffer has just doubled, and of exactly 64 MiB, the limit. And 1,000,000
+# short keys. (tr ends on a broken pipe once head has enough, which is no failure here.)
+line_of() {  # line_of SET BYTES FILE
+  (set +o pipefail; LC_ALL=C tr -dc "$1" </dev/urandom | head -c "$2" >"$3")
+  echo >>"$3"
 }
-ratio() { awk -v a="$1" -v b="$2" 'BEGIN { print a / b }'; }
-
-echo "morvane-keytool: $keytool"
+line_of '[:lower:]' 4000000 "$work/random-letters.txt"
+{ head -c 3999999 /dev/zero | LC_ALL=C tr '\0' 'a'; echo b; } >"$work/a-then-b.txt"
+line_of '\001-\011\013-\037' $((32 * 1048576 + 1)) "$work/controls-32MiB+1.txt"
+line_of '\001-\011\013-\037' $((64 * 1048576)) "$work/controls-64MiB.txt"
+(set +o pipefail; LC_ALL=C tr -dc 'A-Za-z0-9!' </dev/urandom | head -c 10000000 |
+  fold -w 10 >"$work/short-keys.txt")
 echo
-echo "score on one line of 4,000,000 characters, against wc -m (best of 20 runs)"
-for input in random-letters a-then-b; do
-  file="$work/$input.txt"
-  printf '  %s: %s characters, score %s\n' "$input" "$(wc -m <"$file")" \
-    "$("$keytool" score <"$file")"
-  hyperfine --style none --warmup 3 --runs 20 --export-csv "$work/$input.csv" \
-    "wc -m < '$file'" "'$keytool' score < '$file'" \
-    "cat '$file' | wc -m" "cat '$file' | '$keytool' score" >/dev/null
-  for way in file pipe; do
-    row=1
-    [[ $way == pipe ]] && row=3
-    wc_best=$(best_ms "$work/$input.csv" "$row")
-    tool_best=$(best_ms "$work/$input.csv" $((row + 1)))
-    printf '  from a %s:  wc -m best %6.1f ms (mean %6.1f), keytool best %6.1f ms (mean %6.1f)\n' \
-      "$way" "$wc_best" "$(mean_ms "$work/$input.csv" "$row")" \
-      "$tool_best" "$(mean_ms "$work/$input.csv" $((row + 1)))"
-    report "score / wc -m ($input, $way)" "$(ratio "$tool_best" "$wc_best")" 1.5 at-most
-  done
-done
 
-echo
-echo "memory of score: peak resident, over the tool's own on empty input"
-at_rest=$(peak_kib "$work/empty.txt")
-printf '  at rest: %d KiB\n' "$at_rest"
-for input in random-letters a-then-b; do
-  file="$work/$input.txt"
-  peak=$(peak_kib "$file")
-  line_kib=$(( $(wc -c <"$file") / 1024 ))
-  printf '  %s: peak %d KiB, %d KiB over rest, for a line of %d KiB\n' "$input" "$peak" \
-    $((peak - at_rest)) "$line_kib"
-  report "memory / line ($input)" "$(ratio $((peak - at_rest)) "$line_kib")" 2.2 at-most
-done
+echo "load before: $(cut -d' ' -f1-3 /proc/loadavg) (1, 5, 15 minutes; $(nproc) processors)"
+status=0
+python3 - "$keytool" "$work" "$rounds" <<'PYTHON' || status=$?
+import os, statistics, sys, time
 
-echo
-echo "generate --count 10000 --length 12, against pwgen -s 12 10000 (best of 20 runs)"
-hyperfine --style none -N --warmup 3 --runs 20 --export-csv "$work/generate.csv" \
-  "pwgen -s 12 10000" "$keytool generate --count 10000 --length 12" >/dev/null
-pwgen_best=$(best_ms "$work/generate.csv" 1)
-tool_best=$(best_ms "$work/generate.csv" 2)
-printf '  pwgen:      best %7.1f ms, mean %7.1f ms\n' "$pwgen_best" "$(mean_ms "$work/generate.csv" 1)"
-printf '  keytool:    best %7.1f ms, mean %7.1f ms\n' "$tool_best" \
-  "$(mean_ms "$work/generate.csv" 2)"
-speedup=$(ratio "$pwgen_best" "$tool_best")
-report "pwgen / generate" "$speedup" 8 at-least
-if awk -v r="$speedup" 'BEGIN { exit !(r < 10) }'; then
-  echo "  (the goal of 10 x is not reached yet)"
-fi
+keytool, work, rounds = sys.argv[1], sys.argv[2], int(sys.argv[3])
+failures = 0
 
+
+def run(stages, stdin=None):
+    """Runs a pipeline of argument lists, standard input from the file `stdin`, the last
+    output to /dev/null; returns (seconds, processor seconds, peak resident KiB of the last)."""
+    null = os.open(os.devnull, os.O_WRONLY)
+    source = os.open(stdin, os.O_RDONLY) if stdin else os.open(os.devnull, os.O_RDONLY)
+    pids, start = [], time.perf_counter()
+    for index, arguments in enumerate(stages):
+        if index + 1 < len(stages):
+            read_end, write_end = os.pipe()
+        else:
+            read_end, write_end = None, null
+        actions = [(os.POSIX_SPAWN_DUP2, source, 0), (os.POSIX_SPAWN_DUP2, write_end, 1)]
+        pids.append(os.posix_spawnp(arguments[0], arguments, os.environ, file_actions=actions))
+        os.close(source)
+        if read_end is not None:
+            os.close(write_end)
+            source = read_end
+    cpu, peak = 0.0, 0
+    for pid in pids:
+        _, status, usage = os.wait4(pid, 0)
+        cpu += usage.ru_utime + usage.ru_stime
+        peak = usage.ru_maxrss
+    seconds = time.perf_counter() - start
+    os.close(null)
+    return seconds, cpu, peak
+
+
+def paired(first, second, stdin=None, measure=0):
+    """Median of `second` / `first` over rounds run in turns; measure 0: time, 1: processor."""
+    ratios, a_values, b_values = [], [], []
+    for _ in range(3):  # warm-up: files in the page cache, programs loaded
+        run(first, stdin), run(second, stdin)
+    for number in range(rounds):
+        if number % 2 == 0:
+            a, b = run(first, stdin)[measure], run(second, stdin)[measure]
+        else:
+            b, a = run(second, stdin)[measure], run(first, stdin)[measure]
+        a_values.append(a), b_values.append(b), ratios.append(b / a)
+    return statistics.median(ratios), statistics.median(a_values), statistics.median(b_values)
+
+
+def judge(name, ratio, limit, at_most=True):
+    global failures
+    met = ratio <= limit if at_most else ratio >= limit
+    failures += not met
+    print(f"  {name:<48} {ratio:7.2f} x  (target: at {'most' if at_most else 'least'} "
+          f"{limit} x)  {'met' if met else 'MISSED'}")
+
+
+def ms(seconds):
+    return f"{seconds * 1000:8.2f} ms"
+
+
+print(f"\nmorvane-keytool: {keytool}\n{rounds} paired rounds each; medians\n")
+
+print("one key: generate against pwgen -s 12 1")
+ratio, a, b = paired([["pwgen", "-s", "12", "1"]], [[keytool, "generate"]])
+print(f"  pwgen {ms(a)}, keytool {ms(b)}")
+judge("generate / pwgen -s 12 1", ratio, 1.5)
+
+print("10,000 keys: generate --count 10000 --length 12 against pwgen -s 12 10000")
+ratio, a, b = paired([["pwgen", "-s", "12", "10000"]],
+                     [[keytool, "generate", "--count", "10000", "--length", "12"]])
+print(f"  pwgen {ms(a)}, keytool {ms(b)}")
+judge("pwgen -s 12 10000 / generate --count 10000", 1 / ratio, 15, at_most=False)
+
+print("score on one line of 4,000,000 characters against wc -m")
+for name in ("random-letters", "a-then-b"):
+    path = f"{work}/{name}.txt"
+    ratio, a, b = paired([["wc", "-m"]], [[keytool, "score"]], stdin=path)
+    print(f"  {name}, from a file: wc -m {ms(a)}, keytool {ms(b)}")
+    judge(f"score / wc -m ({name}, file)", ratio, 1.2)
+    ratio, a, b = paired([["cat", path], ["wc", "-m"]], [["cat", path], [keytool, "score"]])
+    print(f"  {name}, through a pipe: wc -m {ms(a)}, keytool {ms(b)}")
+    judge(f"score / wc -m ({name}, pipe)", ratio, 1.2)
+
+print("processor time on 1,000,000 short keys: report --json against report")
+ratio, a, b = paired([[keytool, "report"]], [[keytool, "report", "--json"]],
+                     stdin=f"{work}/short-keys.txt", measure=1)
+print(f"  report {ms(a)}, report --json {ms(b)}")
+judge("report --json / report", ratio, 1.5)
+
+print("peak memory, against 3 x the line + 32 MiB")
+for name in ("random-letters", "controls-32MiB+1", "controls-64MiB"):
+    path = f"{work}/{name}.txt"
+    line_kib = (os.path.getsize(path) - 1) / 1024
+    for command in (["score"], ["report"], ["report", "--json"]):
+        peak = max(run([[keytool] + command], stdin=path)[2] for _ in range(3))
+        print(f"  {' '.join(command)}, {name}: peak {peak / 1024:.1f} MiB for a line of "
+              f"{line_kib / 1024:.1f} MiB")
+        judge("  of 3 x the line + 32 MiB", peak / (3 * line_kib + 32 * 1024), 1.0)
+
+sys.exit(1 if failures else 0)
+PYTHON
 echo
-if [[ $failures -eq 0 ]]; then
-  echo "all targets met"
-else
-  echo "$failures target(s) missed"
-  exit 1
-fi
+echo "load after: $(cut -d' ' -f1-3 /proc/loadavg)"
+exit "$status"

@@ -61,13 +61,6 @@ constexpr std::string_view kReportHelp =
     "  -h, --help  Displays help on commandline options.\n"
     "  --json      One JSON object per key: score, box, title and prompt (CR LF line breaks).\n";
 
-// What was wrong with one level of the command line, in words that repeat nothing typed: a
-// mistyped command line may hold a key, which belongs in no log. (CLI11's own messages quote the
-// arguments, so none of them is shown.)
-struct ParseProblem {
-  std::string what;
-};
-
 // One level of the command line: the program's options before the command, or a command's own.
 // Every option keeps each value given, so that a repeat can be refused, and what the parser does
 // not know is left over for the caller to name.
@@ -94,13 +87,15 @@ class Level {
     stops_at_command_ = true;
   }
 
-  // Parses `arguments`; what is left over is in Rest().
-  std::optional<ParseProblem> Parse(std::vector<std::string> arguments) {
+  // Parses `arguments`; what is left over is in Rest(). On failure, says what was wrong in words
+  // that repeat nothing typed: a mistyped command line may hold a key, which belongs in no log.
+  // (CLI11's own messages quote the arguments, so none of them is shown.)
+  std::optional<std::string> Parse(std::vector<std::string> arguments) {
     std::reverse(arguments.begin(), arguments.end());  // CLI11 takes the last one first
     try {
       app_.parse(arguments);
     } catch (const CLI::ParseError&) {
-      return ParseProblem{"an option's value is missing or not allowed"};
+      return "an option's value is missing or not allowed";
     }
     rest_ = app_.remaining();
     // "--" ends the options: what follows it is an argument, however it looks. Before a command,
@@ -110,17 +105,17 @@ class Level {
       if (!rest_.empty() && rest_.front() == "--") {
         rest_.erase(rest_.begin());
       } else if (!rest_.empty() && LooksLikeOption(rest_.front())) {
-        return ParseProblem{"unknown option"};
+        return "unknown option";
       }
     } else {
       const auto options_end = std::find(rest_.begin(), rest_.end(), "--");
       if (std::any_of(rest_.begin(), options_end, LooksLikeOption)) {
-        return ParseProblem{"unknown option"};
+        return "unknown option";
       }
       if (options_end != rest_.end()) rest_.erase(options_end);
     }
     for (const CLI::Option* option : app_.get_options()) {
-      if (option->count() > 1) return ParseProblem{option->get_name() + " is given more than once"};
+      if (option->count() > 1) return option->get_name() + " is given more than once";
     }
     return std::nullopt;
   }
@@ -169,7 +164,7 @@ std::optional<UsageError> ParseCommandOptions(Level& level, std::string_view com
                                               std::string_view no_arguments_hint = {}) {
   const std::string name(command);
   if (const auto problem = level.Parse(arguments)) {
-    return UsageError{name + ": " + problem->what + ". Options of " + name + ": " +
+    return UsageError{name + ": " + *problem + ". Options of " + name + ": " +
                       std::string(option_summary) + "--help."};
   }
   if (!level.Rest().empty() && !level.IsSet("--help")) {
@@ -240,7 +235,7 @@ Request ParseCommandLine(const std::vector<std::string>& arguments) {
   level.Flag("-v,--version");
   level.StopAtCommand();  // everything from the command on belongs to the command
   if (const auto problem = level.Parse(arguments)) {
-    return UsageError{problem->what + ". Options: --help, --version; commands: " + commands + "."};
+    return UsageError{*problem + ". Options: --help, --version; commands: " + commands + "."};
   }
   if (level.IsSet("--help")) return TextToShow{std::string(kTopHelp)};
   if (level.IsSet("--version")) return TextToShow{"morvane-keytool " MORVANE_VERSION "\n"};

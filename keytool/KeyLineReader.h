@@ -61,8 +61,7 @@ class KeyLineReader {
   ReadOutcome ReadAll(ByteSource& source, const LineHandler& on_line);
 
  private:
-  // NOLINTNEXTLINE(modernize-avoid-c-arrays): a plain byte buffer
-  using Buffer = std::unique_ptr<char[]>;
+  using Buffer = std::unique_ptr<char[]>;  // NOLINT(modernize-avoid-c-arrays): plain bytes
 
   // Plain bytes, left uninitialised: the reads fill them, and zeroing first would touch every
   // page of a long line's buffer once more.

@@ -5,6 +5,9 @@
 #include <optional>
 
 #ifdef _WIN32
+#include "StandardStreams.h"
+#include "WindowsConsole.h"
+
 #include <io.h>
 #else
 #include <poll.h>
@@ -20,6 +23,8 @@ constexpr std::size_t kLargestWrite = std::size_t{1} << 30U;
 #ifdef _WIN32
 // How many bytes went out, or nothing when the write failed.
 std::optional<std::size_t> WriteSome(int descriptor, std::string_view bytes) {
+  // A console shows bytes through its code page: it gets the characters they mean instead.
+  if (IsTerminal(descriptor)) return WriteToConsole(descriptor, bytes);
   const int count = _write(descriptor, bytes.data(), static_cast<unsigned>(bytes.size()));
   if (count < 0) return std::nullopt;
   return static_cast<std::size_t>(count);
@@ -41,9 +46,7 @@ std::optional<std::size_t> WriteSome(int descriptor, std::string_view bytes) {
 
 }  // namespace
 
-Output::Output(int descriptor) : descriptor_(descriptor) {
-  buffer_.reserve(kCapacity);
-}
+Output::Output(int descriptor) : descriptor_(descriptor) {}
 
 bool Output::Write(std::string_view text) {
   if (failed_) return false;

@@ -29,8 +29,9 @@ ClosedStreams ReserveClosedStandardStreams() {
 
 bool IsTerminal(int descriptor) {
   DWORD mode = 0;
-  // NOLINTNEXTLINE(performance-no-int-to-ptr): the C library hands out Win32 handles as integers
-  return GetConsoleMode(reinterpret_cast<HANDLE>(_get_osfhandle(descriptor)), &mode) != 0;
+  const intptr_t handle = _get_osfhandle(descriptor);     // the C library's handles are integers
+  const auto console = reinterpret_cast<HANDLE>(handle);  // NOLINT(performance-no-int-to-ptr)
+  return GetConsoleMode(console, &mode) != 0;
 }
 
 DescriptorSource::DescriptorSource(int descriptor) : descriptor_(descriptor) {

@@ -80,7 +80,9 @@ void HideTypingAgain() {
   tcsetattr(descriptor, TCSANOW, &settings);
 }
 
-void SetHandler(int signal_number, void (*handler)(int)) {
+using Handler = void (*)(int);
+
+void SetHandler(int signal_number, Handler handler) {
   struct sigaction action {};
   action.sa_handler = handler;
   sigemptyset(&action.sa_mask);
@@ -88,10 +90,10 @@ void SetHandler(int signal_number, void (*handler)(int)) {
   sigaction(signal_number, &action, nullptr);
 }
 
-bool HandledBy(int signal_number, void (*handler)(int)) {
+Handler CurrentHandler(int signal_number) {
   struct sigaction current {};
   sigaction(signal_number, nullptr, &current);
-  return current.sa_handler == handler;
+  return current.sa_handler;
 }
 
 // Puts the terminal back, then lets the signal end the program as it would have.
@@ -112,7 +114,7 @@ extern "C" void RestoreAndStop(int signal_number) {
   sigemptyset(&this_signal);
   sigaddset(&this_signal, signal_number);
   sigprocmask(SIG_UNBLOCK, &this_signal, nullptr);
-  std::raise(signal_number);  // stopped here until continued
+  kill(getpid(), signal_number);  // stopped here until continued
   SetHandler(signal_number, RestoreAndStop);
   HideTypingAgain();
   errno = saved_errno;
@@ -136,9 +138,9 @@ TerminalEchoOff::TerminalEchoOff(int descriptor) {
   // A signal ignored at start stays ignored, as the caller wanted (a shell without job control
   // ignores Ctrl+Z for its programs).
   for (const int signal_number : kEndingSignals) {
-    if (!HandledBy(signal_number, SIG_IGN)) std::signal(signal_number, RestoreAndRaise);
+    if (CurrentHandler(signal_number) != SIG_IGN) std::signal(signal_number, RestoreAndRaise);
   }
-  if (!HandledBy(SIGTSTP, SIG_IGN)) SetHandler(SIGTSTP, RestoreAndStop);
+  if (CurrentHandler(SIGTSTP) != SIG_IGN) SetHandler(SIGTSTP, RestoreAndStop);
   SetHandler(SIGCONT, HideAgainOnContinue);
   settings.c_lflag &= ~static_cast<tcflag_t>(ECHO);
   // TCSANOW, not TCSAFLUSH: keys typed ahead must not be lost.
@@ -155,9 +157,9 @@ TerminalEchoOff::~TerminalEchoOff() {
   sigprocmask(SIG_BLOCK, &every_signal, &previous);
   RestoreTerminal();
   for (const int signal_number : kEndingSignals) {
-    if (HandledBy(signal_number, RestoreAndRaise)) std::signal(signal_number, SIG_DFL);
+    if (CurrentHandler(signal_number) == RestoreAndRaise) std::signal(signal_number, SIG_DFL);
   }
-  if (HandledBy(SIGTSTP, RestoreAndStop)) SetHandler(SIGTSTP, SIG_DFL);
+  if (CurrentHandler(SIGTSTP) == RestoreAndStop) SetHandler(SIGTSTP, SIG_DFL);
   SetHandler(SIGCONT, SIG_DFL);
   sigprocmask(SIG_SETMASK, &previous, nullptr);
 }

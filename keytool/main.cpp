@@ -1,9 +1,13 @@
 #include "CommandLine.h"
 #include "Commands.h"
 #include "Output.h"
+#include "ProtectProcess.h"
 #include "StandardStreams.h"
 #include "SystemRandomServices.h"
 #include "TerminalEcho.h"
+#ifdef _WIN32
+#include "WindowsConsole.h"
+#endif
 
 #include <new>
 #include <string>
@@ -26,6 +30,12 @@ int ReadKeys(bool input_closed, Output& err, Command command) {
     return kInputOutputFailure;
   }
   const TerminalEchoOff hidden(kStandardInput);
+#ifdef _WIN32
+  if (IsTerminal(kStandardInput)) {
+    ConsoleSource typed(kStandardInput);
+    return command(typed);
+  }
+#endif
   DescriptorSource keys(kStandardInput);
   return command(keys);
 }
@@ -56,7 +66,9 @@ int Run(const Request& request, const ClosedStreams& closed, Output& out, Output
             return ReadKeys(closed.input, err,
                             [&](ByteSource& keys) { return RunReport(what, keys, out, err); });
           } else {
-            return out.Write(what.text) && out.Flush() ? kSuccess : kInputOutputFailure;
+            if (out.Write(what.text) && out.Flush()) return kSuccess;
+            Complain(err, "cannot write to standard output");  // a failure is never silent
+            return kInputOutputFailure;
           }
         }
       },
@@ -65,7 +77,10 @@ int Run(const Request& request, const ClosedStreams& closed, Output& out, Output
 
 }  // namespace
 
-int main(int argc, char* argv[]) {
+// Only running out of memory is caught: any other exception would be a fault of the program
+// itself, which had better end it loudly than be reported as a failure of the input or output.
+int main(int argc, char* argv[]) {  // NOLINT(bugprone-exception-escape)
+  morvane::ProtectProcess();
   // First of all, before anything opens a file that could take the number of a closed standard
   // stream and receive what was meant for it.
   const ClosedStreams closed = ReserveClosedStandardStreams();
@@ -74,8 +89,9 @@ int main(int argc, char* argv[]) {
   try {
     return Run(ParseCommandLine(std::vector<std::string>(argv + 1, argv + argc)), closed, out, err);
   } catch (const std::bad_alloc&) {
-    // The one failure that no step returns: memory for the report of a long key, or for the
-    // command line, ran out.
+    // The one failure that no step returns: memory for the command line, a long line or the
+    // answers ran out. The answers so far still go out.
+    out.Flush();
     Complain(err, "out of memory");
     return kInputOutputFailure;
   }

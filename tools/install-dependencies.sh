@@ -20,8 +20,10 @@ test_packages=(xvfb xauth xclip xdotool x11-utils procps openbox metacity mutter
 # windres compiles the Windows version resource in its test.
 ci_packages=(clang libclang-rt-14-dev clang-tidy clang-format cppcheck shellcheck valgrind
   binutils-mingw-w64-x86-64)
-# Cross-building for Windows and testing that build under wine (.ci/windows.sh).
-windows_packages=(g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 ninja-build wine wine64)
+# Cross-building for Windows and testing that build under wine (.ci/windows.sh); wixl builds the
+# installer, msitools sets its package code, faketime its time stamps, python3 writes the zip.
+windows_packages=(g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 ninja-build wine wine64
+  wixl msitools faketime python3)
 case "${1:-}" in
   --test) packages+=("${test_packages[@]}") ;;
   --ci) packages+=("${test_packages[@]}" "${ci_packages[@]}" "${windows_packages[@]}") ;;

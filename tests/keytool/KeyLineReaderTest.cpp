@@ -93,6 +93,10 @@ void KeyLineReaderTest::splitsLines_data() {
   row("character cut short by LF on a later line", "ab\n\xe2\x82\ncd\n", {"ab"},
       Status::InvalidUtf8, 2);
   row("character cut short by the end", "ab\n\xf0\x9f\x98", {"ab"}, Status::InvalidUtf8, 2);
+  row("a lone continuation byte between ASCII",
+      "ab\nc\x80"
+      "d\n",
+      {"ab"}, Status::InvalidUtf8, 2);
   row("at the limit of 4 with CR LF", "abcd\r\nab", {"abcd", "ab"}, Status::Finished, 2, 4);
   row("over the limit of 4 in bytes", "ab\n\xe2\x82\xac\xe2\x82\xac\n", {"ab"}, Status::LineTooLong,
       2, 4);

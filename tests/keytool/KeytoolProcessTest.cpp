@@ -352,6 +352,7 @@ void KeytoolProcessTest::endsWithItsStatus_data() {
       0, "", u"\\A1000000\\n\\z"_s);
   // The first failed write ends the command, however much input is still to come.
   row("generate to a full device", R"(exec "$0" generate >/dev/full)", 1, cannot_write);
+  row("--version to a full device", R"(exec "$0" --version >/dev/full)", 1, cannot_write);
   row("score of endless keys to a full device", R"(yes Abc123! | "$0" score >/dev/full)", 1,
       cannot_write);
   row("report of endless keys to a full device", R"(yes Abc123! | "$0" report >/dev/full)", 1,
@@ -375,6 +376,12 @@ void KeytoolProcessTest::endsWithItsStatus_data() {
       "morvane-keytool: standard input is closed\n");
   row("report, standard input closed", R"(exec "$0" report --json <&-)", 1,
       "morvane-keytool: standard input is closed\n");
+#ifndef MORVANE_SANITIZED_TOOL  // whose sanitizers need more address space than this to start
+  // Running out of memory is said so, after the answers before it.
+  row("score of a line that memory cannot hold",
+      R"(ulimit -v 40000; { printf 'abc\n'; head -c 40000000 /dev/zero | tr '\0' a; } | "$0" score)",
+      1, "morvane-keytool: out of memory\n", u"\\A12\\n\\z"_s);
+#endif
   // A directory opens, but cannot be read.
   row("score, standard input a directory", R"(exec "$0" score </)", 1,
       "morvane-keytool: line 1: cannot read standard input\n");
@@ -396,6 +403,25 @@ os.execv(sys.argv[1], sys.argv[1:])' "$0")"_s;
       u"set -o pipefail; "_s + non_blocking +
           u" generate --count 100000 | { sleep 0.5; grep -c .; }"_s,
       0, "", u"\\A100000\\n\\z"_s);
+  // While it waits for a key, no other process of the same user may read its memory (its
+  // parent here, which a kernel that restricts tracing would still let in), and a crash would
+  // write no core file. Root may do anything, so as root the tool runs as nobody, from a copy
+  // that nobody can reach.
+  row("score keeps its memory to itself", R"sh(
+      if [ "$(id -u)" = 0 ]; then
+        dir=$(mktemp -d) && chmod 755 "$dir" && cp "$0" "$dir" || exit 3
+        setpriv --reuid=65534 --regid=65534 --clear-groups bash -c "$BASH_EXECUTION_STRING" "$dir/${0##*/}"
+        status=$?; rm -r "$dir"; exit $status
+      fi
+      coproc "$0" score
+      for _ in $(seq 200); do  # until it waits for a key
+        read -r _ name state _ <"/proc/$COPROC_PID/stat"
+        [ "$name $state" = "(morvane-keytool) S" ] && break || sleep 0.05
+      done
+      : 2>/dev/null <"/proc/$COPROC_PID/mem" && echo "memory open to the user"
+      awk '/^Max core file size/ { print "core file size", $5, $6 }' "/proc/$COPROC_PID/limits"
+      eval "exec ${COPROC[1]}>&-" && wait "$COPROC_PID")sh",
+      0, "", u"\\Acore file size 0 0\\n\\z"_s);
 }
 
 void KeytoolProcessTest::endsWithItsStatus() {

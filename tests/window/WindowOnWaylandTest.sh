@@ -60,6 +60,10 @@ app=$!
 pids="$app $pids"
 wait_for '"app_id": "org.morvane.Generator"' || fail "the window did not appear"
 
+# No other process of the same user may read the program's memory, and a crash writes no core.
+! as_user sh -c ": 2>/dev/null <'/proc/$app/mem'" || fail "another process of the user reads its memory"
+as_user cat "/proc/$app/limits" | grep -Eq '^Max core file size +0 +0 ' || fail "a crash would dump core"
+
 # The focus starts in the box to check; four tabs reach "Generate Password".
 keys -k Tab -k Tab -k Tab -k Tab -k space
 wait_for '"name": "Password Quality "' || fail "no report after generating"

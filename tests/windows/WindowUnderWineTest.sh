@@ -3,15 +3,17 @@
 # folder a user unzips: the window appears with its title; "Generate Password" puts a key of 12
 # letters and digits on the clipboard, which wine shares with X11, marked in the formats that keep
 # it out of Windows clipboard history and cloud clipboard (read back by a Win32 program under
-# wine); closing the window as a window manager would plays the closing animation (judged by
+# wine); the user's other processes may not read the program's memory (asked by another Win32
+# program); closing the window as a window manager would plays the closing animation (judged by
 # CloseAndWatch.py) and ends the program with status 0 within 2 s.
-# Usage: WindowUnderWineTest.sh PROGRAM CLIPBOARD_FORMATS CLOSE_AND_WATCH
+# Usage: WindowUnderWineTest.sh PROGRAM CLIPBOARD_FORMATS PROCESS_ACCESS CLOSE_AND_WATCH
 set -eu
 
 program=$1
 clipboard_formats=$2
-close_and_watch=$3
-if [ "${4:-}" != --inside ]; then
+process_access=$3
+close_and_watch=$4
+if [ "${5:-}" != --inside ]; then
   for tool in wine xvfb-run xauth xdotool xclip python3; do
     if ! command -v "$tool" >/dev/null 2>&1; then
       echo "skipped: $tool is missing (install wine xvfb xauth xdotool xclip)"
@@ -41,6 +43,12 @@ fail() {
 . "$(dirname "$0")/../support/x11-windows.sh"
 
 window=$(wait_for_window 'Morvane & Generator' 30) || fail "the window did not appear"
+
+# Its access list lets the user's other processes see it, wait for it and end it, no more.
+access=$(wine "$process_access" 'Morvane&Generator.exe' 2>&1 </dev/null | tr -d '\r') || true
+printf '%s\n' "$access" | grep -Eqx 'access list: D:P?\(A;;0x101001;;;USER\)' &&
+  printf '%s\n' "$access" | grep -qx 'read memory: denied' ||
+  fail "other processes may do more with the window's process: $access"
 
 # Wine draws the frame, as Windows does; the client area of 345 x 211 sits at the bottom of the
 # window, centred. "Generate Password" sits at 16,88 in it and is 121 x 25.
