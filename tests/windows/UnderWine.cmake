@@ -17,6 +17,14 @@ set(MORVANE_WINE_ENVIRONMENT
   "MORVANE_WINE_DLL_DIRS=$<TARGET_FILE_DIR:Qt6::Core>:${PROJECT_BINARY_DIR}/${MORVANE_WINDOWS_FOLDER_NAME}"
   CACHE INTERNAL "")
 
+# The suites' offscreen platform looks for fonts only in Qt's own lib/fonts folder here: wine
+# keeps QT_* variables such as QT_QPA_FONTDIR from Windows programs. Without a font, text has no
+# true size, and a test of whether a box fits the screen would judge nothing a user sees.
+set(qt_fonts "${QT6_INSTALL_PREFIX}/${QT6_INSTALL_LIBS}/fonts")
+if(NOT EXISTS "${qt_fonts}" AND EXISTS /usr/share/fonts/truetype/liberation)
+  file(CREATE_LINK /usr/share/fonts/truetype/liberation "${qt_fonts}" SYMBOLIC)
+endif()
+
 add_test(NAME WinePrefixCreate COMMAND sh "${MORVANE_WINE_SCRIPTS}/wine-prefix.sh" create)
 add_test(NAME WinePrefixRemove COMMAND sh "${MORVANE_WINE_SCRIPTS}/wine-prefix.sh" remove)
 set_tests_properties(WinePrefixCreate PROPERTIES
