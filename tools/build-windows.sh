@@ -22,7 +22,6 @@ set -euo pipefail
 repo="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 archive="${MORVANE_WINDOWS_QT:-$repo/../shared/windows-qt/qt6.4.2-mingw64.tar.xz}"
 build="${MORVANE_WINDOWS_BUILD:-$repo/build-windows}"
-sdk="$build/sdk"
 
 run_tests=false
 check_reproducible=false
@@ -46,19 +45,25 @@ for tool in cmake ninja x86_64-w64-mingw32-g++-posix x86_64-w64-mingw32-windres 
   }
 done
 
-# Unpacked once, and again only when the archive changes.
-unpacked_from="$(stat -c '%s %Y' "$archive")"
-if [[ "$(cat "$sdk/unpacked-from" 2>/dev/null)" != "$unpacked_from" ]]; then
-  rm -rf "$sdk"
-  mkdir -p "$sdk"
-  tar -xJf "$archive" -C "$sdk"
-  echo "$unpacked_from" >"$sdk/unpacked-from"
-fi
+# Qt is unpacked into each build folder, once, and again only when the archive changes. Each
+# build has its own copy: the linker orders the import tables by the libraries' paths, so a build
+# that used another folder's Qt would come out different.
+unpack_qt() {  # unpack_qt BUILD_FOLDER
+  local unpacked_from
+  unpacked_from="$(stat -c '%s %Y' "$archive")"
+  if [[ "$(cat "$1/sdk/unpacked-from" 2>/dev/null)" != "$unpacked_from" ]]; then
+    rm -rf "$1/sdk"
+    mkdir -p "$1/sdk"
+    tar -xJf "$archive" -C "$1/sdk"
+    echo "$unpacked_from" >"$1/sdk/unpacked-from"
+  fi
+}
+unpack_qt "$build"
 
 linux_keytool="${MORVANE_LINUX_KEYTOOL:-$repo/build/bin/morvane-keytool}"
 [[ -x "$linux_keytool" ]] || linux_keytool=""
 configure() {  # configure BUILD_FOLDER
-  "$sdk/qt6-mingw/bin/qt-cmake" -G Ninja -S "$repo" -B "$1" -DCMAKE_BUILD_TYPE=Release \
+  "$1/sdk/qt6-mingw/bin/qt-cmake" -G Ninja -S "$repo" -B "$1" -DCMAKE_BUILD_TYPE=Release \
     -DMORVANE_LINUX_KEYTOOL="$linux_keytool" --no-warn-unused-cli >/dev/null
 }
 configure "$build"
@@ -72,6 +77,7 @@ fi
 
 if $check_reproducible; then
   again="$(mktemp -d "${TMPDIR:-/tmp}/morvane-windows-again.XXXXXX")"
+  unpack_qt "$again"
   configure "$again"
   cmake --build "$again" -j2 --target windows_downloads >/dev/null
   for download in "$build"/morvane-generator-*-windows-x86_64.{zip,msi}; do
