@@ -117,7 +117,7 @@ void MakeKeys(RandomServices& services, std::uint8_t length, ClassCode class_cod
               std::size_t count, const KeyHandler& on_key) {
   const AcceptanceTable& accepted = AcceptedCodes(class_code);
   // No draw could ever complete a key of a class that accepts nothing.
-  if (accepted == kNothingAccepted) return;
+  if (&accepted == &kNothingAccepted) return;
 
   KeyText key;
   key.reserve(std::size_t{length} * 3);  // a character takes up to three bytes of UTF-8

@@ -14,10 +14,6 @@ int WriteFailed(Output& err) {
   return kInputOutputFailure;
 }
 
-int Finish(Output& out, Output& err) {
-  return out.Flush() ? kSuccess : WriteFailed(err);
-}
-
 // Writes the answers so far before each wait for more keys: a key typed at a terminal, or sent
 // down a slow pipe, is answered at once, while a file of keys is answered in large writes.
 class AnswersFirst final : public ByteSource {
@@ -65,6 +61,10 @@ int ForEachKey(ByteSource& keys, Output& out, Output& err,
 }
 
 }  // namespace
+
+int Finish(Output& out, Output& err) {
+  return out.Flush() ? kSuccess : WriteFailed(err);
+}
 
 void Complain(Output& err, std::string_view message) {
   err.Write("morvane-keytool: ");

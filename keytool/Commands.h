@@ -24,6 +24,10 @@ int RunGenerate(const GenerateRequest& request, RandomServices& services, KeysTo
 int RunScore(ByteSource& keys, Output& out, Output& err);
 int RunReport(const ReportRequest& request, ByteSource& keys, Output& out, Output& err);
 
+// Sends what is left in `out` and returns the exit status: 1, with a line on `err`, when any write
+// to `out` failed.
+int Finish(Output& out, Output& err);
+
 // Writes "morvane-keytool: " and `message` as a line.
 void Complain(Output& err, std::string_view message);
 

@@ -17,8 +17,6 @@ class Output {
   bool Write(std::string_view text);
   bool Flush();
 
-  bool failed() const { return failed_; }
-
  private:
   bool WriteOut(std::string_view bytes);
 

@@ -6,6 +6,8 @@
 
 #include <fcntl.h>
 #ifdef _WIN32
+#include "WindowsConsole.h"
+
 #include <io.h>
 #include <windows.h>
 #else
@@ -29,9 +31,7 @@ ClosedStreams ReserveClosedStandardStreams() {
 
 bool IsTerminal(int descriptor) {
   DWORD mode = 0;
-  const intptr_t handle = _get_osfhandle(descriptor);     // the C library's handles are integers
-  const auto console = reinterpret_cast<HANDLE>(handle);  // NOLINT(performance-no-int-to-ptr)
-  return GetConsoleMode(console, &mode) != 0;
+  return GetConsoleMode(HandleOf(descriptor), &mode) != 0;
 }
 
 DescriptorSource::DescriptorSource(int descriptor) : descriptor_(descriptor) {
@@ -54,7 +54,7 @@ ClosedStreams ReserveClosedStandardStreams() {
     closed.at(static_cast<std::size_t>(descriptor)) = true;
     if (open("/dev/null", O_RDWR) != descriptor) break;
   }
-  return {closed[0], closed[1], closed[2]};
+  return {closed[0], closed[1]};
 }
 
 bool IsTerminal(int descriptor) {

@@ -10,7 +10,6 @@ inline constexpr int kStandardInput = 0;
 struct ClosedStreams {
   bool input = false;
   bool output = false;
-  bool error = false;
 };
 
 // Finds the closed standard descriptors and opens the null device on each, so that no file the

@@ -1,6 +1,8 @@
 #include "TerminalEcho.h"
 
 #ifdef _WIN32
+#include "WindowsConsole.h"
+
 #include <io.h>
 #include <windows.h>
 #else
@@ -38,8 +40,7 @@ BOOL WINAPI RestoreOnControl(DWORD /*event*/) {
 }  // namespace
 
 TerminalEchoOff::TerminalEchoOff(int descriptor) {
-  const intptr_t handle = _get_osfhandle(descriptor);
-  const auto input = reinterpret_cast<HANDLE>(handle);  // NOLINT(performance-no-int-to-ptr)
+  const HANDLE input = HandleOf(descriptor);
   DWORD mode = 0;
   if (input == INVALID_HANDLE_VALUE || GetConsoleMode(input, &mode) == 0) return;  // no console
   if ((mode & ENABLE_ECHO_INPUT) == 0) return;  // already hidden: nothing to undo later

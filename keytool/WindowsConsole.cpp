@@ -3,6 +3,9 @@
 #include <algorithm>
 #include <array>
 #include <cstring>
+#include <iterator>
+
+#include <utf8/unchecked.h>
 
 #include <io.h>
 #include <windows.h>
@@ -21,28 +24,9 @@ bool IsLowSurrogate(char32_t unit) {
   return unit >= 0xdc00 && unit <= 0xdfff;
 }
 
-void AppendCodePoint(char32_t point, std::string& utf8) {
-  const auto byte = [](char32_t value) { return static_cast<char>(value); };
-  if (point < 0x80) {
-    utf8 += byte(point);
-  } else if (point < 0x800) {
-    utf8 += byte(0xc0 | (point >> 6U));
-    utf8 += byte(0x80 | (point & 0x3fU));
-  } else if (point < 0x10000) {
-    utf8 += byte(0xe0 | (point >> 12U));
-    utf8 += byte(0x80 | ((point >> 6U) & 0x3fU));
-    utf8 += byte(0x80 | (point & 0x3fU));
-  } else {
-    utf8 += byte(0xf0 | (point >> 18U));
-    utf8 += byte(0x80 | ((point >> 12U) & 0x3fU));
-    utf8 += byte(0x80 | ((point >> 6U) & 0x3fU));
-    utf8 += byte(0x80 | (point & 0x3fU));
-  }
-}
-
-HANDLE HandleOf(int descriptor) {
-  const intptr_t handle = _get_osfhandle(descriptor);  // the C library's handles are integers
-  return reinterpret_cast<HANDLE>(handle);             // NOLINT(performance-no-int-to-ptr)
+// A lone surrogate becomes the three bytes of its code point, as the unchecked encoder writes it.
+void AppendCodePoint(char32_t point, std::string& out) {
+  utf8::unchecked::append(point, std::back_inserter(out));
 }
 
 // How many bytes at the start of `utf8` end with a whole character: a character cut short by the
@@ -58,6 +42,11 @@ std::size_t WholeCharacters(std::string_view utf8) {
 }
 
 }  // namespace
+
+void* HandleOf(int descriptor) {
+  const intptr_t handle = _get_osfhandle(descriptor);  // the C library's handles are integers
+  return reinterpret_cast<HANDLE>(handle);             // NOLINT(performance-no-int-to-ptr)
+}
 
 std::optional<std::size_t> WriteToConsole(int descriptor, std::string_view text) {
   std::size_t whole = WholeCharacters(text);

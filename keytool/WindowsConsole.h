@@ -16,6 +16,9 @@
 
 namespace morvane::keytool {
 
+// The Windows handle behind a C library descriptor.
+void* HandleOf(int descriptor);
+
 // Writes UTF-8 `text` to the console on `descriptor` as the characters it means; says how many
 // bytes went out (whole characters, all of them unless one is cut short by the end of `text`), or
 // nothing when the console took none.

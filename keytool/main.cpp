@@ -66,9 +66,8 @@ int Run(const Request& request, const ClosedStreams& closed, Output& out, Output
             return ReadKeys(closed.input, err,
                             [&](ByteSource& keys) { return RunReport(what, keys, out, err); });
           } else {
-            if (out.Write(what.text) && out.Flush()) return kSuccess;
-            Complain(err, "cannot write to standard output");  // a failure is never silent
-            return kInputOutputFailure;
+            out.Write(what.text);  // a failed write is reported by Finish, never silent
+            return Finish(out, err);
           }
         }
       },

@@ -10,12 +10,12 @@ set -euo pipefail
 # the window read the X server's notifications about its own window.
 packages=(build-essential cmake pkg-config qt6-base-dev libxcb1-dev libsodium-dev libcli11-dev
   nlohmann-json3-dev libutfcpp-dev fonts-liberation)
-# lintian and devscripts (hardening-check) check the Debian package; hyperfine, pwgen and time
+# lintian and devscripts (hardening-check) check the Debian package; pwgen and time
 # serve the benchmark scripts; openbox, metacity, mutter (GNOME's) and xfwm4 (Xfce's) are the
 # window managers of the X11 tests, the last two in a session bus of their own (dbus-daemon);
 # sway (headless) with wtype and wl-clipboard drives the Wayland test, grim takes screenshots.
 test_packages=(xvfb xauth xclip xdotool x11-utils procps openbox metacity mutter xfwm4 dbus-daemon
-  python3 libbenchmark-dev desktop-file-utils appstream lintian devscripts hyperfine pwgen time
+  python3 libbenchmark-dev desktop-file-utils appstream lintian devscripts pwgen time
   qt6-wayland sway wtype wl-clipboard grim)
 # windres compiles the Windows version resource in its test.
 ci_packages=(clang libclang-rt-14-dev clang-tidy clang-format cppcheck shellcheck valgrind

@@ -67,17 +67,18 @@ void KeyTextBox::ShowTextOfLength(qsizetype length) {
 // A text set from code is a new start: the keys held for undo go, as the line edit's own undo
 // record does.
 void KeyTextBox::ForgetStepsUnlessEdited() {
-  if (!edited_ && !putting_text_) {
+  if (!edited_) {
     undo_steps_.clear();
     redo_steps_.clear();
   }
   edited_ = false;
 }
 
+// Undo and redo put their texts as edits, which keep the steps.
 void KeyTextBox::PutText(const QString& text, int cursor) {
-  putting_text_ = true;
+  edited_ = true;
   setText(text);
-  putting_text_ = false;
+  edited_ = false;
   setCursorPosition(cursor);
 }
 
@@ -110,21 +111,26 @@ void KeyTextBox::PasteFrom(QClipboard::Mode mode) {
   redo_steps_.clear();
 }
 
+// The line edit's own undo empties a box in NoEcho mode, as for a password.
+bool KeyTextBox::LineEditUndoes() const {
+  return echoMode() == Normal && isUndoAvailable();
+}
+
+bool KeyTextBox::OwnRedoNext() const {
+  return !redo_steps_.empty() && text() == redo_steps_.back().before;
+}
+
 bool KeyTextBox::CanUndo() const {
-  if (isReadOnly()) return false;
-  // The line edit's own undo empties a box in NoEcho mode, as for a password.
-  if (echoMode() == Normal && isUndoAvailable()) return true;
-  return !undo_steps_.empty();
+  return !isReadOnly() && (LineEditUndoes() || !undo_steps_.empty());
 }
 
 bool KeyTextBox::CanRedo() const {
-  if (isReadOnly()) return false;
-  return (!redo_steps_.empty() && text() == redo_steps_.back().before) || isRedoAvailable();
+  return !isReadOnly() && (OwnRedoNext() || isRedoAvailable());
 }
 
 void KeyTextBox::UndoStep() {
   if (isReadOnly()) return;
-  if (echoMode() == Normal && isUndoAvailable()) {
+  if (LineEditUndoes()) {
     undo();
   } else if (!undo_steps_.empty()) {
     // A long text's edits since its paste go with it.
@@ -139,7 +145,7 @@ void KeyTextBox::UndoStep() {
 
 void KeyTextBox::RedoStep() {
   if (isReadOnly()) return;
-  if (!redo_steps_.empty() && text() == redo_steps_.back().before) {
+  if (OwnRedoNext()) {
     Step step = std::move(redo_steps_.back());
     redo_steps_.pop_back();
     PutText(step.after, step.cursor_after);

@@ -60,6 +60,8 @@ class KeyTextBox : public QLineEdit {
   void CutSelection();
   void UndoStep();
   void RedoStep();
+  bool LineEditUndoes() const;
+  bool OwnRedoNext() const;
   bool CanUndo() const;
   bool CanRedo() const;
   void SeparateUndoStep();
@@ -68,7 +70,6 @@ class KeyTextBox : public QLineEdit {
 
   std::vector<Step> undo_steps_;
   std::vector<Step> redo_steps_;
-  bool putting_text_ = false;
   bool edited_ = false;
 };
 

@@ -79,6 +79,15 @@ bool WaitForNextFrame(QWidget& window, const QRect& inside) {
   return frame.Came();
 }
 
+// Sets a width or height, but no smaller than the smallest window that still shows; false once
+// it is that small already. `frame` is what the window manager's frame adds to it, in pixels.
+bool SetSize(float& size, float twips, int frame) {
+  const float smallest = TwipsFromPixels(frame + kSmallestInside);
+  if (twips < smallest && size <= smallest) return false;
+  size = std::max(twips, smallest);
+  return true;
+}
+
 // The frame `request` made no larger, higher or further left than `before`.
 QRect NotBehind(const QRect& request, const QRect& before) {
   return {QPoint(std::max(request.left(), before.left()), std::max(request.top(), before.top())),
@@ -147,14 +156,6 @@ bool QtWindowGeometry::SetTop(float twips) {
 bool QtWindowGeometry::SetLeft(float twips) {
   if (!CanMove()) return false;
   Wanted().left = twips;
-  return true;
-}
-
-// `frame` is what the window manager's frame adds to the size, in pixels.
-bool QtWindowGeometry::SetSize(float& size, float twips, int frame) const {
-  const float smallest = TwipsFromPixels(frame + kSmallestInside);
-  if (twips < smallest && size <= smallest) return false;
-  size = std::max(twips, smallest);
   return true;
 }
 

@@ -54,7 +54,6 @@ class QtWindowGeometry final : public WindowGeometry {
   Outer& Wanted() const;
   bool InNormalState() const;
   bool CanMove() const;
-  bool SetSize(float& size, float twips, int frame) const;
   // Asks for `inside` and waits for the window system's answer; false if none came in time.
   bool ApplyAndWait(const QRect& inside);
 

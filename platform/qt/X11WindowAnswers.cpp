@@ -160,13 +160,6 @@ bool MoveResizeAndWaitOnX11(QWidget& window, const QRect& inside) {
       kLongestSilence);
 }
 
-#else
-
-bool MoveResizeAndWaitOnX11(QWidget& window, const QRect& inside) {
-  window.setGeometry(inside);
-  return true;
-}
-
 #endif
 
 }  // namespace morvane
