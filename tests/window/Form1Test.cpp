@@ -500,6 +500,22 @@ class Form1Test : public QObject {
     QCOMPARE(box->text(), after);
   }
 
+  // Long pastes are undone and redone one at a time.
+  void undoesLongPastesOneAtATime() {
+    QLineEdit* box = Text(3);
+    const QString key(10'001, 'k');
+    QGuiApplication::clipboard()->setText(key);
+    QTest::keyClick(box, Qt::Key_V, Qt::ControlModifier);
+    QTest::keyClick(box, Qt::Key_V, Qt::ControlModifier);
+    QTest::keyClick(box, Qt::Key_Z, Qt::ControlModifier);
+    QCOMPARE(box->text(), key);
+    QTest::keyClick(box, Qt::Key_Z, Qt::ControlModifier);
+    QCOMPARE(box->text(), QString());
+    QTest::keyClick(box, Qt::Key_Y, Qt::ControlModifier);
+    QTest::keyClick(box, Qt::Key_Y, Qt::ControlModifier);
+    QCOMPARE(box->text(), key + key);
+  }
+
   // Through a plain QLineEdit pointer too, as every caller of setText may hold one.
   void keepsALongKeySetFromCodeOutOfTheLayout() {
     QLineEdit* box = Text(1);
